@@ -1,0 +1,42 @@
+// Blocking HTTP GET shared by every thread.
+//
+// One process-wide libcurl share (cookies, DNS) with an easy handle per
+// call. Only http and https are allowed, for redirects too.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/text.h"
+
+namespace qinghe {
+
+struct FetchResult {
+    Bytes body;             // what arrived, whatever the status
+    bool complete = false;  // false when the transfer failed or broke off
+    long status = 0;        // HTTP status of the last response, 0 when none
+};
+
+// The body of a GET of the address; empty when nothing could be fetched.
+Bytes fetch_url(std::string_view address);
+// The same request, telling also whether the transfer completed.
+FetchResult fetch_url_checked(std::string_view address);
+
+struct FetchLimits {
+    long connect_timeout_seconds = 20;
+    long low_speed_bytes_per_second = 1;  // abort when slower than this ...
+    long low_speed_seconds = 60;          // ... for this long
+    long max_redirects = 10;
+    long long max_body_bytes = 256LL * 1024 * 1024;
+};
+
+// Process-wide limits; tests shorten them.
+void set_fetch_limits(const FetchLimits& limits);
+FetchLimits fetch_limits();
+
+// Routes HOST:PORT to ADDR:PORT, as curl's --connect-to does, e.g.
+// "item.taobao.com:80:127.0.0.1:34567". Replaces the previous routes.
+void set_connect_to(const std::vector<std::string>& routes);
+std::vector<std::string> connect_to_routes();
+
+}  // namespace qinghe

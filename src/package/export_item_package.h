@@ -1,0 +1,14 @@
+// The data package export stage, run inside the description stage.
+#pragma once
+
+#include "engine/main_window.h"
+#include "package/item_harvest.h"
+
+namespace qinghe {
+
+// Builds the item's CSV row from harvest.page_text and the description
+// store, writes the package pictures and the package file. Runs on the
+// harvest's worker thread; never throws.
+void export_item_package(MainWindow& window, ItemHarvest& harvest);
+
+}  // namespace qinghe

@@ -1,0 +1,29 @@
+// The state of one item harvest, shared by the harvest stages and the
+// package export that runs inside the description stage.
+#pragma once
+
+#include <vector>
+
+#include "base/text.h"
+
+namespace qinghe {
+
+enum class MarketplaceKind { Taobao, Tmall, Ali1688 };
+
+struct ItemHarvest {
+    Text item_id;                  // empty in the flat layout or without "id="
+    Text item_folder_name;         // empty in the flat layout
+    Text page_text;                // the prepared item page
+    Text title;                    // cleaned title; empty unless smart layout with "<title>"
+    std::vector<Text> page_links;  // every "http(.*?)\"" match of page_text
+    Text item_folder_path;         // ends in "\\"
+    Text package_folder_path;      // ends in "\\"
+    int new_download_count = 0;
+};
+
+// Pure identification helpers; the same rules serve every stage.
+MarketplaceKind detect_marketplace(std::string_view page_text);
+bool is_1688_address(std::string_view address);
+Text extract_title(std::string_view page_text);
+
+}  // namespace qinghe

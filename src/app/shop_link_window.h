@@ -59,3 +59,6 @@ private:
 };
 
 }  // namespace qinghe
+
+// The main window may name the class with or without the namespace.
+using qinghe::ShopLinkWindow;

@@ -1,0 +1,52 @@
+#include "package/item_harvest.h"
+
+namespace qinghe {
+
+namespace {
+
+// The markers that tell the marketplaces apart on a prepared item page.
+constexpr std::string_view kTmallMarker = "descUrl";
+constexpr std::string_view kTaobaoMarker = "g_config.dynamicScript(";
+constexpr std::string_view kDomain1688 = "1688.com";
+
+constexpr std::string_view kTitleOpen = "<title>";
+constexpr std::string_view kTitleClose = "</title>";
+
+// Suffixes and separators removed from a title, in this order.
+constexpr std::string_view kTitleRemoved[] = {
+    "-\xCC\xD4\xB1\xA6\xCD\xF8",           // "-淘宝网"
+    "-tmall.com\xCC\xEC\xC3\xA8",          // "-tmall.com天猫"
+    "...",
+    "-",
+};
+
+// Characters a folder name cannot hold; each becomes one space, in this order.
+constexpr std::string_view kTitleBlanked[] = {
+    "/", "\\", "|", "*", "&", ".", "@", ">", "<",
+    "\xA1\xB6",  // "《"
+    "\xA1\xB7",  // "》"
+};
+
+}  // namespace
+
+MarketplaceKind detect_marketplace(std::string_view page_text) {
+    if (find_text(page_text, kTmallMarker) > 0) return MarketplaceKind::Tmall;
+    if (find_text(page_text, kTaobaoMarker) > 0) return MarketplaceKind::Taobao;
+    return MarketplaceKind::Ali1688;
+}
+
+bool is_1688_address(std::string_view address) {
+    return find_text(address, kDomain1688) > 0;
+}
+
+Text extract_title(std::string_view page_text) {
+    // A "<title>" with nothing after it has no second element; TextList::at
+    // gives the empty text then, so such a page has the empty title.
+    Text title = split_text(split_text(page_text, kTitleOpen).at(2), kTitleClose).at(1);
+    for (std::string_view removed : kTitleRemoved) title = replace_text(title, removed);
+    for (std::string_view blanked : kTitleBlanked) title = replace_text(title, blanked, " ");
+    // Page preparation turned every ")" into a double quote; give it back.
+    return replace_text(title, "\"", ")");
+}
+
+}  // namespace qinghe

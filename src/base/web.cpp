@@ -1,0 +1,282 @@
+// Blocking HTTP GET on libcurl.
+//
+// Every call builds its own easy handle; the handles meet only in one
+// process-wide share that holds cookies and the DNS cache, guarded by one
+// mutex per kind of shared data. Nothing is retried.
+#include "base/web.h"
+
+#include <curl/curl.h>
+
+#include <array>
+#include <memory>
+#include <mutex>
+
+namespace qinghe {
+namespace {
+
+// The request the marketplaces have always seen from this tool.
+constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+constexpr const char* kAcceptHeader = "Accept: */*";
+// Ask every cache on the way for a fresh copy, in HTTP/1.1 and HTTP/1.0 terms.
+constexpr const char* kCacheControlHeader = "Cache-Control: no-cache";
+constexpr const char* kPragmaHeader = "Pragma: no-cache";
+constexpr const char* kAllowedProtocols = "http,https";
+
+// Sizes of the address parts that fit the splitter's buffers (terminating
+// zero included): a longer part makes the address unusable.
+constexpr size_t kMaxHost = 256;
+constexpr size_t kMaxPathWithQuery = 2048;
+constexpr size_t kMaxUserOrPassword = 128;
+
+std::mutex g_settings_mutex;
+FetchLimits g_limits;
+std::vector<std::string> g_routes;
+
+// The process-wide share. It is created on first use and lives until the
+// process ends, because a worker may still be fetching when main returns.
+struct SharedClient {
+    CURLSH* share = nullptr;
+    std::array<std::mutex, CURL_LOCK_DATA_LAST> locks;
+};
+
+void lock_share(CURL*, curl_lock_data data, curl_lock_access, void* user) {
+    static_cast<SharedClient*>(user)->locks[static_cast<size_t>(data)].lock();
+}
+
+void unlock_share(CURL*, curl_lock_data data, void* user) {
+    static_cast<SharedClient*>(user)->locks[static_cast<size_t>(data)].unlock();
+}
+
+SharedClient* shared_client() {
+    static std::once_flag once;
+    static SharedClient* client = nullptr;
+    std::call_once(once, [] {
+        if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) {
+            return;
+        }
+        auto* c = new SharedClient;
+        c->share = curl_share_init();
+        if (c->share) {
+            curl_share_setopt(c->share, CURLSHOPT_LOCKFUNC, lock_share);
+            curl_share_setopt(c->share, CURLSHOPT_UNLOCKFUNC, unlock_share);
+            curl_share_setopt(c->share, CURLSHOPT_USERDATA, c);
+            curl_share_setopt(c->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+            curl_share_setopt(c->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+        }
+        client = c;
+    });
+    return client;
+}
+
+struct EasyDeleter {
+    void operator()(CURL* h) const { curl_easy_cleanup(h); }
+};
+struct UrlDeleter {
+    void operator()(CURLU* u) const { curl_url_cleanup(u); }
+};
+struct ListDeleter {
+    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
+using UrlHandle = std::unique_ptr<CURLU, UrlDeleter>;
+using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
+
+// One part of a parsed address; the empty text when the part is absent.
+std::string url_part(CURLU* url, CURLUPart part) {
+    char* value = nullptr;
+    if (curl_url_get(url, part, &value, 0) != CURLUE_OK || !value) {
+        return {};
+    }
+    std::string result(value);
+    curl_free(value);
+    return result;
+}
+
+bool iequals(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Splits the address into its parts and checks them; null when the address
+// cannot be fetched. Bytes of 0x80 and above (GBK characters in paths and
+// queries) are passed on as they are, with nothing percent-encoded.
+UrlHandle parse_address(std::string_view address) {
+    UrlHandle url(curl_url());
+    if (!url) {
+        return nullptr;
+    }
+    std::string text(address);
+    // No default scheme: an address without "http://" or "https://" does not split.
+    if (curl_url_set(url.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK) {
+        return nullptr;
+    }
+    std::string scheme = url_part(url.get(), CURLUPART_SCHEME);
+    if (!iequals(scheme, "http") && !iequals(scheme, "https")) {
+        return nullptr;
+    }
+    std::string host = url_part(url.get(), CURLUPART_HOST);
+    if (host.empty() || host.size() >= kMaxHost) {
+        return nullptr;
+    }
+    std::string path = url_part(url.get(), CURLUPART_PATH);
+    std::string query = url_part(url.get(), CURLUPART_QUERY);
+    size_t path_with_query = path.size() + (query.empty() ? 0 : query.size() + 1);
+    if (path_with_query >= kMaxPathWithQuery) {
+        return nullptr;
+    }
+    if (url_part(url.get(), CURLUPART_USER).size() >= kMaxUserOrPassword ||
+        url_part(url.get(), CURLUPART_PASSWORD).size() >= kMaxUserOrPassword) {
+        return nullptr;
+    }
+    return url;
+}
+
+struct Transfer {
+    Bytes body;
+    long long cap = 0;
+    bool capped = false;
+};
+
+size_t write_body(char* data, size_t size, size_t count, void* user) {
+    auto* transfer = static_cast<Transfer*>(user);
+    size_t n = size * count;
+    long long room = transfer->cap - static_cast<long long>(transfer->body.size());
+    if (room < static_cast<long long>(n)) {
+        // Keep what fits and stop the transfer: an endless body must not
+        // take all memory.
+        if (room > 0) {
+            transfer->body.append(data, static_cast<size_t>(room));
+        }
+        transfer->capped = true;
+        return 0;
+    }
+    transfer->body.append(data, n);
+    return n;
+}
+
+}  // namespace
+
+void set_fetch_limits(const FetchLimits& limits) {
+    std::lock_guard lock(g_settings_mutex);
+    g_limits = limits;
+}
+
+FetchLimits fetch_limits() {
+    std::lock_guard lock(g_settings_mutex);
+    return g_limits;
+}
+
+void set_connect_to(const std::vector<std::string>& routes) {
+    std::lock_guard lock(g_settings_mutex);
+    g_routes = routes;
+}
+
+std::vector<std::string> connect_to_routes() {
+    std::lock_guard lock(g_settings_mutex);
+    return g_routes;
+}
+
+FetchResult fetch_url_checked(std::string_view address) {
+    FetchResult result;
+    // The fragment is the browser's business; it never goes to the server.
+    address = address.substr(0, address.find('#'));
+    if (address.empty()) {
+        return result;
+    }
+    SharedClient* client = shared_client();
+    if (!client) {
+        return result;
+    }
+    UrlHandle url = parse_address(address);
+    if (!url) {
+        return result;
+    }
+    EasyHandle easy(curl_easy_init());
+    if (!easy) {
+        return result;
+    }
+    FetchLimits limits;
+    std::vector<std::string> routes;
+    {
+        std::lock_guard lock(g_settings_mutex);
+        limits = g_limits;
+        routes = g_routes;
+    }
+
+    HeaderList headers;
+    for (const char* h : {kAcceptHeader, kCacheControlHeader, kPragmaHeader}) {
+        curl_slist* grown = curl_slist_append(headers.get(), h);
+        if (!grown) {
+            return result;
+        }
+        headers.release();
+        headers.reset(grown);
+    }
+    HeaderList connect_to;
+    for (const std::string& route : routes) {
+        curl_slist* grown = curl_slist_append(connect_to.get(), route.c_str());
+        if (!grown) {
+            return result;
+        }
+        connect_to.release();
+        connect_to.reset(grown);
+    }
+
+    Transfer transfer;
+    transfer.cap = limits.max_body_bytes;
+    CURL* h = easy.get();
+    curl_easy_setopt(h, CURLOPT_CURLU, url.get());
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+    curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    // Empty string: no proxy at all, whatever the environment says.
+    curl_easy_setopt(h, CURLOPT_PROXY, "");
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, kAllowedProtocols);
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols);
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, limits.max_redirects);
+    curl_easy_setopt(h, CURLOPT_AUTOREFERER, 0L);
+    // Pages and pictures are kept as the bytes that came.
+    curl_easy_setopt(h, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, limits.connect_timeout_seconds);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, limits.low_speed_bytes_per_second);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, limits.low_speed_seconds);
+    // Worker threads must not meet SIGALRM from the resolver's time-out.
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, write_body);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+    if (client->share) {
+        curl_easy_setopt(h, CURLOPT_SHARE, client->share);
+    }
+    // An empty cookie file turns the cookie engine on without reading a file.
+    curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
+    if (connect_to) {
+        curl_easy_setopt(h, CURLOPT_CONNECT_TO, connect_to.get());
+    }
+
+    CURLcode code = curl_easy_perform(h);
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    result.status = status;
+    result.complete = code == CURLE_OK && !transfer.capped;
+    result.body = std::move(transfer.body);
+    return result;
+}
+
+Bytes fetch_url(std::string_view address) {
+    return fetch_url_checked(address).body;
+}
+
+}  // namespace qinghe

@@ -1,0 +1,269 @@
+// Byte-text primitives: search, split, replace, cutting, trims and byte helpers.
+#include "base/text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace qinghe {
+
+namespace {
+
+// Full-width space, the one double-byte character trim_text removes.
+constexpr unsigned char kWideSpaceLead = 0xA1;
+constexpr unsigned char kWideSpaceTrail = 0xA1;
+
+bool is_lead(char c) { return static_cast<unsigned char>(c) >= 0x80; }
+
+// Length of the character starting at i: 2 for a lead byte with a byte after
+// it, else 1. A lead byte at the very end counts as one byte here; callers
+// that must stop there check for it themselves.
+size_t char_length(std::string_view t, size_t i) {
+    return (is_lead(t[i]) && i + 1 < t.size()) ? 2 : 1;
+}
+
+bool is_trim_space(std::string_view t, size_t i) {
+    if (t[i] == ' ') return true;
+    return i + 1 < t.size() && static_cast<unsigned char>(t[i]) == kWideSpaceLead &&
+           static_cast<unsigned char>(t[i + 1]) == kWideSpaceTrail;
+}
+
+char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+Text ascii_fold(std::string_view t) {
+    Text out(t);
+    for (char& c : out) c = ascii_lower(c);
+    return out;
+}
+
+// First occurrence of needle at a character start of the walk that begins
+// at `from`, or npos.
+size_t find_at_char_start(std::string_view haystack, std::string_view needle, size_t from) {
+    if (needle.empty() || from >= haystack.size()) return std::string_view::npos;
+    // `known` is always a character start of the walk: the search origin or
+    // the byte after a rejected trail byte. Every byte below 0x80 ends a
+    // character (alone or as a trail byte), so a candidate is a character
+    // start when the run of lead-range bytes right before it, counted back
+    // to such a byte or to `known`, has even length. The backward counts
+    // never overlap, which keeps the whole search linear.
+    size_t known = from;
+    size_t pos = from;
+    const char* base = haystack.data();
+    while (haystack.size() - pos >= needle.size()) {
+        const void* hit = memmem(base + pos, haystack.size() - pos, needle.data(), needle.size());
+        if (hit == nullptr) return std::string_view::npos;
+        size_t candidate = static_cast<size_t>(static_cast<const char*>(hit) - base);
+        size_t run_start = candidate;
+        while (run_start > known && is_lead(base[run_start - 1])) --run_start;
+        if ((candidate - run_start) % 2 == 0) {
+            // A lead byte with nothing after it ends the walk.
+            if (is_lead(base[candidate]) && candidate + 1 == haystack.size())
+                return std::string_view::npos;
+            return candidate;
+        }
+        // The candidate is a trail byte, so the byte after it starts a character.
+        known = candidate + 1;
+        pos = candidate + 1;
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+const Text& TextList::at(int n) const {
+    static const Text empty;
+    if (n < 1 || n > count()) return empty;
+    return m_items[static_cast<size_t>(n - 1)];
+}
+
+bool texts_equal(std::string_view a, std::string_view b) { return a == b; }
+
+int text_length(std::string_view t) { return static_cast<int>(t.size()); }
+
+Text join_text(std::initializer_list<std::string_view> parts) {
+    size_t total = 0;
+    for (auto p : parts) total += p.size();
+    Text out;
+    out.reserve(total);
+    for (auto p : parts) out.append(p);
+    return out;
+}
+
+bool bytes_equal(std::string_view a, std::string_view b, int n) {
+    if (n <= 0) return true;
+    size_t count = static_cast<size_t>(n);
+    return a.substr(0, count) == b.substr(0, count);
+}
+
+Bytes join_bytes(std::initializer_list<std::string_view> parts) { return join_text(parts); }
+
+int find_text(std::string_view haystack, std::string_view needle) {
+    if (needle.empty()) return haystack.empty() ? -1 : 1;
+    size_t at = find_at_char_start(haystack, needle, 0);
+    return at == std::string_view::npos ? -1 : static_cast<int>(at + 1);
+}
+
+TextList split_text(std::string_view text, std::string_view delimiter) {
+    std::vector<Text> items;
+    if (text.empty()) return TextList{};
+    if (delimiter.empty()) {
+        items.emplace_back(text);
+        return TextList(std::move(items));
+    }
+    size_t piece_start = 0;
+    while (true) {
+        size_t at = find_at_char_start(text, delimiter, piece_start);
+        if (at == std::string_view::npos) break;
+        items.emplace_back(text.substr(piece_start, at - piece_start));
+        piece_start = at + delimiter.size();
+    }
+    if (piece_start < text.size()) items.emplace_back(text.substr(piece_start));
+    return TextList(std::move(items));
+}
+
+Text replace_text(std::string_view text, std::string_view old_text, std::string_view new_text,
+                  bool case_sensitive) {
+    if (text.empty() || old_text.empty()) return Text(text);
+    // Case folding keeps every byte's place and its lead/trail role, so the
+    // search can run on folded copies while the bytes are copied from text.
+    Text folded_text, folded_old;
+    std::string_view search_text = text, search_old = old_text;
+    if (!case_sensitive) {
+        folded_text = ascii_fold(text);
+        folded_old = ascii_fold(old_text);
+        search_text = folded_text;
+        search_old = folded_old;
+    }
+    Text out;
+    out.reserve(text.size());
+    size_t copied = 0;
+    while (true) {
+        size_t at = find_at_char_start(search_text, search_old, copied);
+        if (at == std::string_view::npos) break;
+        out.append(text.substr(copied, at - copied));
+        out.append(new_text);
+        copied = at + old_text.size();
+    }
+    out.append(text.substr(copied));
+    return out;
+}
+
+Text text_left(std::string_view t, int n) {
+    if (n <= 0) return {};
+    return Text(t.substr(0, static_cast<size_t>(n)));
+}
+
+Text text_right(std::string_view t, int n) {
+    if (n <= 0) return {};
+    size_t count = std::min(static_cast<size_t>(n), t.size());
+    return Text(t.substr(t.size() - count));
+}
+
+Text text_mid(std::string_view t, int start, int n) {
+    if (start < 1 || static_cast<size_t>(start) > t.size() || n <= 0) return {};
+    return Text(t.substr(static_cast<size_t>(start - 1), static_cast<size_t>(n)));
+}
+
+Text trim_text(std::string_view t) {
+    size_t i = 0;
+    while (i < t.size() && is_trim_space(t, i)) i += char_length(t, i);
+    size_t begin = i;
+    size_t end = begin;  // one past the last character that is not a space
+    while (i < t.size()) {
+        size_t len = char_length(t, i);
+        if (!is_trim_space(t, i)) end = i + len;
+        i += len;
+    }
+    return Text(t.substr(begin, end - begin));
+}
+
+Text to_upper_text(std::string_view t) {
+    Text out(t);
+    for (size_t i = 0; i < out.size();) {
+        if (is_lead(out[i])) {
+            i += 2;
+            continue;
+        }
+        if (out[i] >= 'a' && out[i] <= 'z') out[i] = static_cast<char>(out[i] - 'a' + 'A');
+        ++i;
+    }
+    return out;
+}
+
+Text to_halfwidth(std::string_view t) {
+    Text out;
+    out.reserve(t.size());
+    for (size_t i = 0; i < t.size();) {
+        if (!is_lead(t[i]) || i + 1 >= t.size()) {
+            out.push_back(t[i]);
+            ++i;
+            continue;
+        }
+        auto lead = static_cast<unsigned char>(t[i]);
+        auto trail = static_cast<unsigned char>(t[i + 1]);
+        if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) {
+            out.push_back(static_cast<char>(trail - 0x80));
+        } else if (lead == 0xA1 && trail == 0xA1) {
+            out.push_back(' ');
+        } else if (lead == 0xA1 && trail == 0xAB) {
+            out.push_back('~');
+        } else if (lead == 0xA1 && (trail == 0xEE || trail == 0xEF)) {
+            out.push_back('*');
+        } else {
+            out.push_back(t[i]);
+            out.push_back(t[i + 1]);
+        }
+        i += 2;
+    }
+    return out;
+}
+
+Text char_from_code(int code) {
+    char c = static_cast<char>(code & 0xFF);
+    if (c == 0) return {};
+    return Text(1, c);
+}
+
+int char_code(std::string_view t) {
+    if (t.empty()) return 0;
+    return static_cast<signed char>(t[0]);
+}
+
+Text blank_text(int n) {
+    if (n < 1) return {};
+    return Text(static_cast<size_t>(n), ' ');
+}
+
+Bytes text_to_bytes(std::string_view t) { return Bytes(t); }
+
+Text bytes_to_text(std::string_view b) {
+    size_t zero = b.find('\0');
+    return Text(b.substr(0, zero));
+}
+
+Bytes int_to_bytes(int32_t n) {
+    auto u = static_cast<uint32_t>(n);
+    Bytes out(4, '\0');
+    for (int i = 0; i < 4; ++i) out[static_cast<size_t>(i)] = static_cast<char>((u >> (8 * i)) & 0xFF);
+    return out;
+}
+
+int32_t bytes_to_int(std::string_view b) {
+    uint32_t u = 0;
+    for (size_t i = 0; i < 4 && i < b.size(); ++i)
+        u |= static_cast<uint32_t>(static_cast<unsigned char>(b[i])) << (8 * i);
+    return static_cast<int32_t>(u);
+}
+
+Bytes bytes_left(std::string_view b, int n) {
+    if (n <= 0) return {};
+    return Bytes(b.substr(0, static_cast<size_t>(n)));
+}
+
+Bytes bytes_right(std::string_view b, int n) { return text_right(b, n); }
+
+Bytes blank_bytes(int n) {
+    if (n <= 0) return {};
+    return Bytes(static_cast<size_t>(n), '\0');
+}
+
+}  // namespace qinghe

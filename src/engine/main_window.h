@@ -5,7 +5,15 @@
 // writes from a worker take effect on the window thread in order, reads
 // block until the window thread answered, calls on the window thread run
 // directly, and after close() everything is a harmless no-op.
+//
+// Lifetime: a worker may outlive the front end. Front ends keep the
+// MainWindow in a std::shared_ptr (the dispatcher hands a copy to each
+// worker) and call close() on the window thread before their widgets go
+// away; from then on no call reaches the controls. Use the constructor that
+// owns its WindowThread, so the queue lives as long as the last holder.
 #pragma once
+
+#include <atomic>
 
 #include <functional>
 #include <memory>
@@ -46,11 +54,21 @@ public:
     virtual void set_dispatch_timer(int period_ms) = 0;
 
     virtual int show_message(const Text& text, int style, const Text& caption) = 0;
+
+    // finish_batch ran: the batch is over. Front ends that wait for the end
+    // of a batch (the headless runner) override it.
+    virtual void batch_finished() {}
 };
 
-class MainWindow {
+class MainWindow : public std::enable_shared_from_this<MainWindow> {
 public:
+    // window_thread must outlive this window.
     MainWindow(WindowControls& controls, WindowThread& window_thread);
+    // Owns a WindowThread built with the wake hook; the calling thread
+    // becomes its window thread.
+    MainWindow(WindowControls& controls, std::function<void()> wake);
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
 
     // Any thread. Writes.
     void set_address_text(const Text& text);
@@ -64,6 +82,7 @@ public:
     void append_style_sheet_box(const Text& text);
     void set_dispatch_timer(int period_ms);
     void set_description_store(const Text& text);
+    void notify_batch_finished();
 
     // Any thread. Blocking reads; defaults after close().
     Text address_text();
@@ -71,6 +90,7 @@ public:
     bool independent_package_selected();
     Text save_folder_text();
     Text description_store();
+    // An empty caption means the default "信息：". Returns 0 after close().
     int show_message(const Text& text, int style = 0, const Text& caption = {});
 
     JobOptions options() { return JobOptions(*this); }
@@ -85,11 +105,21 @@ public:
     WindowThread& window_thread() { return m_window_thread; }
 
 private:
+    void write(std::function<void(WindowControls&)> action);
+    template <typename T>
+    T read(std::function<T(WindowControls&)> reader, T fallback = T{});
+
+    std::unique_ptr<WindowThread> m_owned_thread;
     WindowControls& m_controls;
     WindowThread& m_window_thread;
+    std::atomic<bool> m_closed{false};
     BatchJob m_job;
     Text m_description_store;  // touched on the window thread only
 };
+
+// Any thread: the worker epilogue in its common order: progress bar to 100,
+// current_index + 1, dispatch timer armed (1 ms), progress bar to 0.
+void run_worker_epilogue(MainWindow& window);
 
 // "（" + progress tag + "）" + message.
 Text status_message(const BatchJob& job, std::string_view message);

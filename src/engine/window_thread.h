@@ -39,24 +39,31 @@ public:
     }
 
     // Window thread: run everything queued so far; returns the count run.
+    // Not reentrant: work must not call drain.
     int drain();
     // Window thread: the window is gone. Pending work is dropped and
     // waiting callers are released.
     void shut_down();
     bool is_shut_down() const;
+    // Any thread: whether work waits in the queue.
+    bool has_pending() const;
 
 private:
+    void wake();
+
     struct Item {
         std::function<void()> work;
         bool* done = nullptr;  // set for calls
     };
 
+    std::mutex m_wake_mutex;  // taken before m_mutex, never after
     mutable std::mutex m_mutex;
     std::condition_variable m_done;
     std::deque<Item> m_queue;
     std::function<void()> m_wake;
     std::thread::id m_window_thread;
     bool m_shut_down = false;
+    bool* m_running = nullptr;  // the done flag of the call being run
 };
 
 }  // namespace qinghe

@@ -1,0 +1,40 @@
+// The batch loop: start button, dispatch timer tick and the end of a batch.
+#pragma once
+
+#include "base/date_time.h"
+#include "base/text.h"
+#include "engine/main_window.h"
+
+namespace qinghe {
+
+// Window thread: the start button was clicked. Checks the input, splits the
+// address box into the batch, creates the batch folder and arms the dispatch
+// timer; a refused start shows a message and changes no batch state.
+void start_batch(MainWindow& window);
+
+// Window thread: one tick of the dispatch timer. Stops the timer, then ends
+// the batch or starts the worker that fits the current address.
+//
+// Workers are started on detached threads. When the window is held by a
+// std::shared_ptr, the worker keeps it alive, so a front end may go away
+// while a worker still runs (close() the window first).
+void dispatch_next(MainWindow& window);
+
+// Window thread: the end-of-batch step of dispatch_next.
+void finish_batch(MainWindow& window);
+
+enum class WorkerKind { None, Picture, Package, Item };
+
+// Which worker an address goes to, by its ending (byte-exact, case-sensitive).
+WorkerKind classify_address(std::string_view address);
+
+// The batch folder's name for a start at the given time.
+Text batch_folder_name_at(DateTime time, int address_count);
+
+// save folder + "\\" unless it already ends with one + batch folder name + "\\".
+Text batch_folder_path(std::string_view save_folder, std::string_view batch_folder_name);
+
+// The download counter label's resting text: the maker's contact line.
+extern const char* const kCounterRestingText;
+
+}  // namespace qinghe

@@ -1,0 +1,117 @@
+#include "engine/main_window.h"
+
+#include "base/message.h"
+
+namespace qinghe {
+
+namespace {
+const char* const kOpenParenthesis = "\xA3\xA8";   // （
+const char* const kCloseParenthesis = "\xA3\xA9";  // ）
+}  // namespace
+
+MainWindow::MainWindow(WindowControls& controls, WindowThread& window_thread)
+    : m_controls(controls), m_window_thread(window_thread) {}
+
+MainWindow::MainWindow(WindowControls& controls, std::function<void()> wake)
+    : m_owned_thread(std::make_unique<WindowThread>(std::move(wake))),
+      m_controls(controls),
+      m_window_thread(*m_owned_thread) {
+    m_window_thread.bind_to_current_thread();
+}
+
+// Every access to the controls runs on the window thread and checks m_closed
+// there: close() also runs on the window thread, so a closed window's
+// controls are never touched, not even by work that was queued before.
+void MainWindow::write(std::function<void(WindowControls&)> action) {
+    if (m_closed.load()) return;
+    m_window_thread.post([this, action = std::move(action)] {
+        if (!m_closed.load()) action(m_controls);
+    });
+}
+
+template <typename T>
+T MainWindow::read(std::function<T(WindowControls&)> reader, T fallback) {
+    T result = fallback;
+    if (m_closed.load()) return result;
+    m_window_thread.call([&] {
+        if (!m_closed.load()) result = reader(m_controls);
+    });
+    return result;
+}
+
+void MainWindow::set_address_text(const Text& text) {
+    write([text](WindowControls& c) { c.set_address_text(text); });
+}
+void MainWindow::set_address_enabled(bool enabled) {
+    write([enabled](WindowControls& c) { c.set_address_enabled(enabled); });
+}
+void MainWindow::set_start_caption(const Text& caption) {
+    write([caption](WindowControls& c) { c.set_start_caption(caption); });
+}
+void MainWindow::set_start_enabled(bool enabled) {
+    write([enabled](WindowControls& c) { c.set_start_enabled(enabled); });
+}
+void MainWindow::set_status_text(const Text& text) {
+    write([text](WindowControls& c) { c.set_status_text(text); });
+}
+void MainWindow::set_progress(int position) {
+    write([position](WindowControls& c) { c.set_progress(position); });
+}
+void MainWindow::set_counter_text(const Text& text) {
+    write([text](WindowControls& c) { c.set_counter_text(text); });
+}
+void MainWindow::append_file_list(const Text& text) {
+    write([text](WindowControls& c) { c.append_file_list(text); });
+}
+void MainWindow::append_style_sheet_box(const Text& text) {
+    write([text](WindowControls& c) { c.append_style_sheet_box(text); });
+}
+void MainWindow::set_dispatch_timer(int period_ms) {
+    write([period_ms](WindowControls& c) { c.set_dispatch_timer(period_ms); });
+}
+void MainWindow::set_description_store(const Text& text) {
+    write([this, text](WindowControls&) { m_description_store = text; });
+}
+void MainWindow::notify_batch_finished() {
+    write([](WindowControls& c) { c.batch_finished(); });
+}
+
+Text MainWindow::address_text() {
+    return read<Text>([](WindowControls& c) { return c.address_text(); });
+}
+bool MainWindow::option_checked(OptionBox box) {
+    return read<bool>([box](WindowControls& c) { return c.option_checked(box); });
+}
+bool MainWindow::independent_package_selected() {
+    return read<bool>([](WindowControls& c) { return c.independent_package_selected(); });
+}
+Text MainWindow::save_folder_text() {
+    return read<Text>([](WindowControls& c) { return c.save_folder_text(); });
+}
+Text MainWindow::description_store() {
+    return read<Text>([this](WindowControls&) { return m_description_store; });
+}
+int MainWindow::show_message(const Text& text, int style, const Text& caption) {
+    const Text shown_caption = caption.empty() ? Text(kDefaultMessageCaption) : caption;
+    return read<int>([&](WindowControls& c) { return c.show_message(text, style, shown_caption); });
+}
+
+void MainWindow::close() {
+    m_closed.store(true);
+    m_window_thread.shut_down();
+}
+
+bool MainWindow::is_closed() const { return m_closed.load(); }
+
+void run_worker_epilogue(MainWindow& window) {
+    window.set_progress(100);
+    window.job().current_index += 1;
+    window.set_dispatch_timer(1);
+    window.set_progress(0);
+}
+
+Text status_message(const BatchJob& job, std::string_view message) {
+    return join_text({kOpenParenthesis, job.progress_tag, kCloseParenthesis, message});
+}
+
+}  // namespace qinghe

@@ -1,0 +1,15 @@
+// The worker for single picture addresses.
+#pragma once
+
+#include "engine/main_window.h"
+
+namespace qinghe {
+
+// Saves window.job().current_address under its own file name in the batch
+// folder, then runs the worker epilogue. Worker thread; never throws.
+void download_picture(MainWindow& window);
+
+// "新下载：" + count + "个文件", the download counter label's text.
+Text new_files_counter_text(int count);
+
+}  // namespace qinghe

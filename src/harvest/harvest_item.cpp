@@ -1,16 +1,124 @@
 #include "harvest/harvest_item.h"
 
+#include "base/date_time.h"
+#include "base/files.h"
+#include "base/pattern.h"
+#include "base/web.h"
+#include "harvest/description_stage.h"
+#include "harvest/harvest_paths.h"
+#include "harvest/main_picture_stage.h"
+#include "harvest/other_picture_stage.h"
+#include "package/export_item_package.h"
+
 namespace qinghe {
 
-// Placeholder until the item harvester lands: reports that item pages are
-// not handled yet and hands the batch on, so a batch still reaches its end.
+namespace {
+
+constexpr std::string_view kBusyCaption = "\xD5\xFD\xD4\xDA\xCF\xC2\xD4\xD8\xD6\xD0\xA1\xAD\xA1\xAD";  // "正在下载中……"
+constexpr std::string_view kAnalysing = "\xD5\xFD\xD4\xDA\xB7\xD6\xCE\xF6\xB2\xA2\xCF\xC2\xD4\xD8\xD6\xD0"
+                                        "\xA3\xAC\xC7\xEB\xC9\xD4\xB5\xC8\xA1\xAD\xA1\xAD";  // "正在分析并下载中，请稍等……"
+// "青禾淘图CSV复合数据包" and "青禾淘图CSV独立数据包".
+constexpr std::string_view kCompositeFolder = "\xC7\xE0\xBA\xCC\xCC\xD4\xCD\xBC" "CSV\xB8\xB4\xBA\xCF\xCA\xFD\xBE\xDD\xB0\xFC";
+constexpr std::string_view kIndependentFolder = "\xC7\xE0\xBA\xCC\xCC\xD4\xCD\xBC" "CSV\xB6\xC0\xC1\xA2\xCA\xFD\xBE\xDD\xB0\xFC";
+
+constexpr std::string_view kTitleMarker = "<title>";
+constexpr std::string_view kLinkPattern = "http(.*?)\"";
+
+void set_up(MainWindow& window, ItemHarvest& harvest) {
+    window.set_start_caption(Text(kBusyCaption));
+    window.set_start_enabled(false);
+    window.set_status_text(status_message(window.job(), kAnalysing));
+    window.set_progress(1);
+    harvest.new_download_count = 0;
+    window.set_counter_text({});
+}
+
+void identify(MainWindow& window, ItemHarvest& harvest) {
+    const Text& address = window.job().current_address;
+    if (window.options().smart_category_save()) {
+        if (find_text(address, "id=") < 1) {
+            harvest.item_folder_name = join_text({date_time_stem(now()), kItemFolderTail});
+        } else {
+            harvest.item_id = item_id_from_address(address);
+            harvest.item_folder_name = join_text({harvest.item_id, kItemFolderTail});
+        }
+    }
+
+    // Pages are taken as GBK as they come. Every ")" becomes a double quote,
+    // so an address closed by ")" (as in url(…)) ends like a quoted one.
+    harvest.page_text = replace_text(bytes_to_text(fetch_url(address)), ")", "\"");
+
+    if (find_text(harvest.page_text, kTitleMarker) > 0 && !harvest.item_folder_name.empty()) {
+        harvest.title = extract_title(harvest.page_text);
+        if (window.options().show_item_title()) {
+            harvest.item_folder_name = join_text({harvest.item_folder_name, "_", harvest.title});
+        }
+    }
+    // The id and the title come from the web: the folder name must stay one
+    // path element the file system accepts, whatever they hold.
+    if (!harvest.item_folder_name.empty()) harvest.item_folder_name = usable_name(harvest.item_folder_name);
+
+    PatternObject pattern;
+    if (compile_pattern(pattern, kLinkPattern)) {
+        for (const MatchResult& result : search_all(pattern, harvest.page_text)) {
+            harvest.page_links.push_back(match_text(result, harvest.page_text));
+        }
+    }
+}
+
+void make_folder_paths(MainWindow& window, ItemHarvest& harvest) {
+    Text batch_path = batch_folder_path(window.save_folder_text(), window.job().batch_folder_name);
+    harvest.item_folder_path = child_folder_path(batch_path, harvest.item_folder_name);
+    harvest.package_folder_path = batch_path;
+
+    JobOptions options = window.options();
+    if (options.package_kind() == PackageKind::Composite && options.export_data_package()) {
+        harvest.package_folder_path = child_folder_path(batch_path, kCompositeFolder);
+        create_directory(without_separator(harvest.package_folder_path));
+    } else if (options.package_kind() == PackageKind::Independent && options.export_data_package()) {
+        harvest.package_folder_path = child_folder_path(harvest.item_folder_path, kIndependentFolder);
+        if (!harvest.item_folder_name.empty()) create_directory(without_separator(harvest.item_folder_path));
+        create_directory(without_separator(harvest.package_folder_path));
+    }
+}
+
+void run_stages(MainWindow& window, ItemHarvest& harvest) {
+    set_up(window, harvest);
+    identify(window, harvest);
+    make_folder_paths(window, harvest);
+
+    if (window.options().download_main_pictures()) main_picture_stage(window, harvest);
+    if (window.options().download_detail_pictures()) {
+        description_stage(window, harvest);
+        window.set_progress(70);
+        // The export decides for itself whether it runs (its option box and
+        // the page's ladder-price marker).
+        export_item_package(window, harvest);
+    }
+    if (window.options().download_other_pictures()) other_picture_stage(window, harvest);
+}
+
+}  // namespace
+
 void harvest_item(MainWindow& window) {
-    BatchJob& job = window.job();
-    window.set_status_text(status_message(job, "item pages are not built yet"));
-    window.set_progress(100);
-    job.current_index += 1;
-    window.set_dispatch_timer(1);
-    window.set_progress(0);
+    // One boundary for the whole harvest: whatever fails inside, the
+    // epilogue below still hands the batch on.
+    try {
+        ItemHarvest harvest;
+        run_stages(window, harvest);
+    } catch (...) {
+    }
+
+    try {
+        window.set_progress(100);
+        window.set_progress(0);
+    } catch (...) {
+    }
+    window.job().current_index += 1;
+    try {
+        window.set_dispatch_timer(1);
+    } catch (...) {
+    }
 }
 
 }  // namespace qinghe

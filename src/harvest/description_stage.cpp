@@ -1,0 +1,151 @@
+#include "harvest/description_stage.h"
+
+#include "base/files.h"
+#include "base/pattern.h"
+#include "base/web.h"
+#include "harvest/harvest_paths.h"
+#include "harvest/save_picture.h"
+
+namespace qinghe {
+
+namespace {
+
+constexpr std::string_view kStatus = "\xD5\xFD\xD4\xDA\xCF\xC2\xD4\xD8\xB1\xA6\xB1\xB4\xC3\xE8"
+                                     "\xCA\xF6\xD6\xD0\xA1\xAD\xA1\xAD";  // "正在下载宝贝描述中……"
+
+// The three description sources, tried in this order on every page.
+struct DescriptionSource {
+    std::string_view test_marker;
+    std::string_view split_marker;
+    DescriptionNaming naming;
+    bool reads_existing_page;
+    int progress_before_pictures;  // 0: the progress bar is left alone
+};
+
+constexpr DescriptionSource kTaobaoSource{"g_config.dynamicScript(\"", "g_config.dynamicScript(\"",
+                                          DescriptionNaming::FromZero, false, 0};
+constexpr DescriptionSource kTmallSource{"descUrl", "descUrl\":\"", DescriptionNaming::FromZero, true, 0};
+constexpr DescriptionSource k1688Source{"data-tfs-url=", "data-tfs-url=\"", DescriptionNaming::FromOne,
+                                        true, 60};
+
+constexpr std::string_view kLinkPattern = "http(.*?)\"";
+
+// The script wrapper of a Taobao description: var desc='…';
+constexpr std::string_view kScriptHead = "var desc='";
+constexpr std::string_view kScriptTail = "';";
+constexpr std::string_view kContinuedParagraph = "</p>\\";
+
+constexpr std::string_view kQuoteChars[] = {")", "'", "\""};
+
+// The letters of a group number: 1 → A, 26 → Z, 27 → AA, 28 → AB, …
+Text group_letters(int group) {
+    Text letters;
+    while (group > 0) {
+        int rest = (group - 1) % 26;
+        letters.insert(letters.begin(), static_cast<char>('A' + rest));
+        group = (group - 1) / 26;
+    }
+    return letters;
+}
+
+Text picture_extension(std::string_view address) {
+    if (find_text(address, ".jpg") > 0) return ".jpg";
+    if (find_text(address, ".gif") > 0) return ".gif";
+    return ".png";
+}
+
+bool names_picture(std::string_view address) {
+    return find_text(address, ".jpg") > 0 || find_text(address, ".gif") > 0 ||
+           find_text(address, ".png") > 0;
+}
+
+void handle_source(MainWindow& window, ItemHarvest& harvest, const DescriptionSource& source,
+                   const Text& description_folder, bool smart_layout) {
+    Text address = split_text(split_text(harvest.page_text, source.split_marker).at(2), "\"").at(1);
+    Text raw = bytes_to_text(fetch_url(address));
+
+    std::vector<Text> links;
+    PatternObject pattern;
+    if (compile_pattern(pattern, kLinkPattern)) {
+        for (const MatchResult& result : search_all(pattern, raw)) links.push_back(match_text(result, raw));
+    }
+
+    Text text = replace_text(raw, kScriptHead);
+    text = replace_text(text, kScriptTail);
+    text = replace_text(text, kContinuedParagraph, "</p>");
+    window.set_description_store(text);
+
+    Text page_path = join_text({description_folder, kDescriptionPage});
+    if (source.reads_existing_page && smart_layout && file_exists(page_path)) {
+        text = bytes_to_text(read_file(page_path));
+    }
+
+    if (source.progress_before_pictures > 0) window.set_progress(source.progress_before_pictures);
+    int picture_number = 1;
+    int picture_count = 0;
+    for (const Text& link : links) {
+        Text picture_address = link;
+        for (std::string_view c : kQuoteChars) picture_address = replace_text(picture_address, c);
+        if (!names_picture(picture_address)) continue;
+        Text extension = picture_extension(picture_address);
+        picture_count += 1;
+        Text file_name = window.options().smart_category_save()
+                             ? description_picture_name(source.naming, picture_count, picture_number,
+                                                        extension)
+                             : server_file_name(picture_address);
+        if (!save_picture(window, harvest, picture_address, file_name, description_folder,
+                          description_folder)) {
+            continue;
+        }
+        if (smart_layout) {
+            text = replace_text(text, picture_address,
+                                local_file_link(join_text({description_folder, file_name})));
+        }
+        picture_number += 1;
+    }
+
+    if (smart_layout) {
+        write_file(page_path, text_to_bytes(text));
+        window.set_description_store(text);
+    }
+}
+
+}  // namespace
+
+Text description_picture_name(DescriptionNaming naming, int count, int number,
+                              std::string_view extension) {
+    // The group is count / 10 rounded up: A for 1 to 10, B for 11 to 20, …
+    Text letters = group_letters((count + 9) / 10);
+    int base = naming == DescriptionNaming::FromZero ? count : number;
+    int digit = base % 10 == 0 ? 10 : base % 10;
+    if (naming == DescriptionNaming::FromZero) digit -= 1;
+    return join_text({letters, number_to_text(digit), extension});
+}
+
+void description_stage(MainWindow& window, ItemHarvest& harvest) {
+    window.set_progress(20);
+    window.set_status_text(status_message(window.job(), kStatus));
+
+    bool smart_layout = !harvest.item_folder_name.empty();
+    Text description_folder = harvest.item_folder_path;
+    if (smart_layout) {
+        create_directory(without_separator(harvest.item_folder_path));
+        description_folder = child_folder_path(harvest.item_folder_path, kDescriptionFolder);
+        create_directory(without_separator(description_folder));
+    }
+
+    // A test marker without its split form ("descUrl" but no "descUrl\":\"")
+    // names no address; that source is passed over.
+    auto runs = [&](const DescriptionSource& source) {
+        return find_text(harvest.page_text, source.test_marker) > 0 &&
+               find_text(harvest.page_text, source.split_marker) > 0;
+    };
+
+    if (runs(kTaobaoSource)) handle_source(window, harvest, kTaobaoSource, description_folder, smart_layout);
+    window.set_progress(25);
+    if (runs(kTmallSource)) handle_source(window, harvest, kTmallSource, description_folder, smart_layout);
+    window.set_progress(50);
+    if (runs(k1688Source)) handle_source(window, harvest, k1688Source, description_folder, smart_layout);
+}
+
+}  // namespace qinghe

@@ -1,0 +1,191 @@
+#include "package/listing_fields.h"
+
+#include "base/html.h"
+#include "package/package_format.h"
+
+namespace qinghe {
+
+namespace {
+
+constexpr std::string_view kDescUrl = "descUrl";                   // Tmall page
+constexpr std::string_view kDynamicScript = "g_config.dynamicScript(";  // Taobao page
+constexpr std::string_view kCategoryStart = "%5f";
+constexpr std::string_view kShopStart = "shopId=";
+
+constexpr std::string_view kTmallRegion = "region\" value=\"";
+constexpr std::string_view kTaobaoScriptAddress = "{var b=\"";
+constexpr std::string_view kScriptSendCity = "sendCity\":\"";
+constexpr std::string_view kScriptLocation = "location:'";
+constexpr std::string_view kAliDeliveryAddress = "delivery-addr\">";
+
+constexpr std::string_view kTmallPrice = "&yen;";
+constexpr std::string_view kTaobaoPrice = "tb-rmb-num\">";
+constexpr std::string_view kAliPrice = "\"price\">";
+constexpr std::string_view kPriceRange = " - ";
+
+constexpr std::string_view kBrand = "\xC6\xB7\xC5\xC6:";        // 品牌:
+constexpr std::string_view kModel = "\xD0\xCD\xBA\xC5:";        // 型号:
+constexpr std::string_view kModelPart = ";\xD0\xCD\xBA\xC5;";  // ;型号;
+constexpr std::string_view kListItemEnd = "</li>";
+constexpr std::string_view kNbsp = "&nbsp;";
+constexpr std::string_view kEntity = "&#";
+
+constexpr std::string_view kNick = "data-nick=\"";
+constexpr std::string_view kSubtitle = "<p class=\"tb-subtitle\">";
+constexpr std::string_view kParagraph = "<p>";
+constexpr std::string_view kParagraphEnd = "</p>";
+
+bool contains(std::string_view t, std::string_view marker) { return find_text(t, marker) > 0; }
+
+bool is_lead_byte(char c) { return static_cast<unsigned char>(c) >= 0x80; }
+
+// A cleaned-up property text: "&nbsp;" removed, trimmed, decimal character
+// references decoded.
+Text property_text(std::string_view page, std::string_view marker) {
+    Text t = trim_text(remove_text(text_between(page, marker, kListItemEnd), kNbsp));
+    if (contains(t, kEntity)) t = decode_numeric_entities(t);
+    return t;
+}
+
+}  // namespace
+
+Text text_between(std::string_view t, std::string_view start, std::string_view end) {
+    const int at = find_text(t, start);
+    if (at < 1) return {};
+    const std::string_view rest = t.substr(static_cast<size_t>(at - 1) + start.size());
+    return text_before(rest, end);
+}
+
+Text text_before(std::string_view t, std::string_view marker) {
+    const int at = find_text(t, marker);
+    if (at < 1) return Text(t);
+    return Text(t.substr(0, static_cast<size_t>(at - 1)));
+}
+
+Text remove_text(std::string_view t, std::string_view marker) { return replace_text(t, marker, {}); }
+
+Text whole_characters(std::string_view t) {
+    size_t i = 0;
+    while (i < t.size()) {
+        if (is_lead_byte(t[i])) {
+            if (i + 1 >= t.size()) return Text(t.substr(0, i));
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return Text(t);
+}
+
+Text left_characters(std::string_view t, size_t max_bytes) {
+    size_t i = 0;
+    while (i < t.size()) {
+        const size_t width = is_lead_byte(t[i]) && i + 1 < t.size() ? 2 : 1;
+        if (i + width > max_bytes) break;
+        i += width;
+    }
+    return Text(t.substr(0, i));
+}
+
+Text right_characters(std::string_view t, size_t max_bytes) {
+    // The first character start from which at most max_bytes remain.
+    size_t i = 0;
+    while (i < t.size() && t.size() - i > max_bytes) {
+        i += is_lead_byte(t[i]) && i + 1 < t.size() ? 2 : 1;
+    }
+    return Text(t.substr(i));
+}
+
+Text category_and_shop_run(std::string_view page) {
+    if (!contains(page, kDescUrl) && !contains(page, kDynamicScript)) return "0,0,0,";
+    return join_text({whole_characters(text_between(page, kCategoryStart, "&")), ",", kQuotePlaceholder,
+                      whole_characters(text_between(page, kShopStart, ";")), kQuotePlaceholder, ",", "0,"});
+}
+
+std::optional<Text> location_text(std::string_view page, MarketplaceKind kind,
+                                  const ScriptFetcher& fetch_script) {
+    switch (kind) {
+    case MarketplaceKind::Tmall:
+        if (!contains(page, kTmallRegion)) return std::nullopt;
+        return text_between(page, kTmallRegion, "\"");
+    case MarketplaceKind::Taobao: {
+        if (!contains(page, kTaobaoScriptAddress)) return std::nullopt;
+        const Text address = text_between(page, kTaobaoScriptAddress, "\"");
+        const Text script = fetch_script ? bytes_to_text(fetch_script(address)) : Text{};
+        return location_from_script(script);
+    }
+    case MarketplaceKind::Ali1688:
+        if (!contains(page, kAliDeliveryAddress)) return std::nullopt;
+        return remove_text(text_between(page, kAliDeliveryAddress, "</span>"), " ");
+    }
+    return std::nullopt;
+}
+
+Text location_from_script(std::string_view script) {
+    if (contains(script, kScriptSendCity)) return text_between(script, kScriptSendCity, "\"");
+    return text_between(script, kScriptLocation, "'");
+}
+
+Text location_run(const std::optional<Text>& location) {
+    if (!location) return "||||||,||||||,";
+    const Text whole = whole_characters(*location);
+    return join_text({kQuotePlaceholder, left_characters(whole, 4), "|||,|||", right_characters(whole, 4),
+                      kQuotePlaceholder, ","});
+}
+
+Text price_text(std::string_view page, MarketplaceKind kind) {
+    Text p;
+    switch (kind) {
+    case MarketplaceKind::Tmall:
+        p = text_between(page, kTmallPrice, "</span>");
+        break;
+    case MarketplaceKind::Taobao:
+        p = text_between(page, kTaobaoPrice, "</");
+        break;
+    case MarketplaceKind::Ali1688:
+        if (!contains(page, kAliPrice)) return "0";
+        p = text_between(page, kAliPrice, "</");
+        break;
+    }
+    if (contains(p, kPriceRange)) p = text_before(p, kPriceRange);
+    return p;
+}
+
+BrandAndModel brand_and_model(std::string_view page) {
+    BrandAndModel result;
+    if (contains(page, kBrand)) result.input_values = property_text(page, kBrand);
+    if (contains(page, kModel)) {
+        const Text model = property_text(page, kModel);
+        if (!model.empty()) result.input_values += join_text({kModelPart, model, ";"});
+        result.outer_id = model;
+    }
+    return result;
+}
+
+Text finish_outer_id(std::string_view outer_id) {
+    if (contains(outer_id, "{")) return " ";
+    return Text(outer_id);
+}
+
+Text user_name(std::string_view page, std::string_view address) {
+    if (!contains(page, kNick)) return {};
+    const Text nick = trim_text(remove_text(text_between(page, kNick, "\""), kNbsp));
+    if (contains(nick, "%") && !is_1688_address(address)) {
+        return utf8_to_text(text_to_bytes(percent_decode(nick)));
+    }
+    return nick;
+}
+
+Text selling_point(std::string_view page) {
+    Text s;
+    for (const std::string_view start : {kSubtitle, kParagraph}) {
+        if (!contains(page, start)) continue;
+        s = trim_text(remove_text(remove_text(text_between(page, start, kParagraphEnd), kNbsp), "\r\n"));
+        break;
+    }
+    s = remove_text(s, " ");
+    s = remove_text(s, "\t");
+    return remove_text(s, "\r\n");
+}
+
+}  // namespace qinghe

@@ -7,6 +7,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <mutex>
@@ -108,35 +109,90 @@ bool iequals(std::string_view a, std::string_view b) {
     return true;
 }
 
-// Splits the address into its parts and checks them; null when the address
-// cannot be fetched. Bytes of 0x80 and above (GBK characters in paths and
-// queries) are passed on as they are, with nothing percent-encoded.
+// The address as typed, split the way the old splitter measured its parts.
+struct AddressParts {
+    std::string_view scheme;
+    std::string_view user;
+    std::string_view password;
+    std::string_view host;
+    std::string_view path_with_query;
+    std::string_view authority;
+};
+
+bool split_address(std::string_view address, AddressParts& parts) {
+    const size_t colon_slashes = address.find("://");
+    if (colon_slashes == std::string_view::npos) {
+        return false;  // no scheme: not an address this client fetches
+    }
+    parts.scheme = address.substr(0, colon_slashes);
+    const std::string_view rest = address.substr(colon_slashes + 3);
+    const size_t path_start = std::min(rest.find('/'), rest.find('?'));
+    parts.authority = rest.substr(0, path_start);
+    parts.path_with_query = path_start == std::string_view::npos ? std::string_view{} : rest.substr(path_start);
+    std::string_view host_port = parts.authority;
+    const size_t at = parts.authority.rfind('@');
+    if (at != std::string_view::npos) {
+        const std::string_view user_info = parts.authority.substr(0, at);
+        host_port = parts.authority.substr(at + 1);
+        const size_t colon = user_info.find(':');
+        parts.user = user_info.substr(0, colon);
+        parts.password = colon == std::string_view::npos ? std::string_view{} : user_info.substr(colon + 1);
+    }
+    if (!host_port.empty() && host_port.front() == '[') {
+        parts.host = host_port.substr(0, host_port.find(']') + 1);  // IPv6 literal
+    } else {
+        parts.host = host_port.substr(0, host_port.find(':'));
+    }
+    return true;
+}
+
+// Bytes of 0x80 and above (GBK characters) and spaces cannot stand in a
+// request line as they are; they go out as %XX, which servers decode back
+// to the same bytes. Everything else, "%" included, is left alone.
+std::string encode_path(std::string_view path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(path.size());
+    for (char c : path) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80 || b == ' ') {
+            out.push_back('%');
+            out.push_back(kHex[b >> 4]);
+            out.push_back(kHex[b & 0x0F]);
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+// Splits and checks the address; null when it cannot be fetched: a scheme
+// other than http or https, or a part longer than the old splitter's buffers
+// held (terminating zero included), measured on the address as typed.
 UrlHandle parse_address(std::string_view address) {
+    AddressParts parts;
+    if (!split_address(address, parts)) {
+        return nullptr;
+    }
+    if (!iequals(parts.scheme, "http") && !iequals(parts.scheme, "https")) {
+        return nullptr;
+    }
+    if (parts.host.empty() || parts.host.size() >= kMaxHost ||
+        parts.path_with_query.size() >= kMaxPathWithQuery || parts.user.size() >= kMaxUserOrPassword ||
+        parts.password.size() >= kMaxUserOrPassword) {
+        return nullptr;
+    }
     UrlHandle url(curl_url());
     if (!url) {
         return nullptr;
     }
-    std::string text(address);
-    // No default scheme: an address without "http://" or "https://" does not split.
+    const std::string text = std::string(parts.scheme) + "://" + std::string(parts.authority) +
+                             encode_path(parts.path_with_query);
+    // No flags: control bytes and other malformed input are refused.
     if (curl_url_set(url.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK) {
         return nullptr;
     }
-    std::string scheme = url_part(url.get(), CURLUPART_SCHEME);
-    if (!iequals(scheme, "http") && !iequals(scheme, "https")) {
-        return nullptr;
-    }
-    std::string host = url_part(url.get(), CURLUPART_HOST);
-    if (host.empty() || host.size() >= kMaxHost) {
-        return nullptr;
-    }
-    std::string path = url_part(url.get(), CURLUPART_PATH);
-    std::string query = url_part(url.get(), CURLUPART_QUERY);
-    size_t path_with_query = path.size() + (query.empty() ? 0 : query.size() + 1);
-    if (path_with_query >= kMaxPathWithQuery) {
-        return nullptr;
-    }
-    if (url_part(url.get(), CURLUPART_USER).size() >= kMaxUserOrPassword ||
-        url_part(url.get(), CURLUPART_PASSWORD).size() >= kMaxUserOrPassword) {
+    if (url_part(url.get(), CURLUPART_HOST).empty()) {
         return nullptr;
     }
     return url;

@@ -1,0 +1,100 @@
+#include "shop/shop_pages.h"
+
+#include <cmath>
+
+namespace qinghe {
+namespace {
+
+constexpr char kScheme[] = "http://";
+
+// Shop addresses are recognised by these domains anywhere in the text.
+constexpr char kTmallDomain[] = "tmall.com";
+constexpr char kTaobaoDomain[] = "taobao.com";
+constexpr char k1688Domain[] = "1688.com";
+
+// <b class="ui-page-s-len">1/23</b>
+constexpr ShopMarkers kTmallMarkers{
+    "/search.htm?search=y", "ui-page-s-len\">", "/search.htm?search=y&pageNo=", "",
+    "http://detail.tmall.com/item.htm?id=", "&", ""};
+// <span class="page-info">1/23</span>; item links may carry "&on_comment=1".
+constexpr ShopMarkers kTaobaoMarkers{
+    "/search.htm?search=y", "page-info\">", "/search.htm?search=y&pageNo=", "&on_comment=1",
+    "http://item.taobao.com/item.htm?id=", "\"", ""};
+// <em class="page-count">12</em>
+constexpr ShopMarkers k1688Markers{
+    "/page/offerlist.htm", "page-count\">", "/page/offerlist.htm?pageNum=", "",
+    "http://detail.1688.com/offer/", ".html", ".html"};
+
+bool contains(const Text& text, const char* part) { return find_text(text, part) != -1; }
+
+int whole_pages(const Text& count_text) {
+    if (count_text.empty()) return 1;
+    double pages = std::trunc(text_to_number(count_text));
+    if (!(pages > 0)) return 0;  // also NaN
+    if (pages > kMaxShopPages) return kMaxShopPages;
+    return static_cast<int>(pages);
+}
+
+}  // namespace
+
+const ShopMarkers& shop_markers(ShopKind kind) {
+    switch (kind) {
+    case ShopKind::Tmall: return kTmallMarkers;
+    case ShopKind::Taobao: return kTaobaoMarkers;
+    case ShopKind::Ali1688: break;
+    }
+    return k1688Markers;
+}
+
+ShopAddressCheck check_shop_address(const Text& typed) {
+    ShopAddressCheck check;
+    check.box_text = typed;
+    if (typed.empty()) return check;
+    if (!contains(typed, kScheme)) check.box_text = kScheme + typed;
+    const Text& address = check.box_text;
+    if (!contains(address, kTmallDomain) && !contains(address, k1688Domain) &&
+        !contains(address, kTaobaoDomain)) {
+        check.verdict = AddressVerdict::NotAShop;
+        return check;
+    }
+    // "http:", "", host, path...: only the host is kept.
+    check.box_text = kScheme + split_text(address, "/").at(3);
+    check.verdict = AddressVerdict::Accepted;
+    if (contains(check.box_text, kTmallDomain)) {
+        check.kind = ShopKind::Tmall;
+    } else if (contains(check.box_text, kTaobaoDomain)) {
+        check.kind = ShopKind::Taobao;
+    } else {
+        check.kind = ShopKind::Ali1688;
+    }
+    return check;
+}
+
+int list_page_count(ShopKind kind, const Text& first_page) {
+    const ShopMarkers& markers = shop_markers(kind);
+    if (!contains(first_page, markers.count_marker)) return -1;
+    Text count_text = split_text(split_text(first_page, markers.count_marker).at(2), "<").at(1);
+    if (kind == ShopKind::Ali1688) return whole_pages(count_text);
+    // "1/23": the part after "/" is the number of pages.
+    if (!contains(count_text, "/")) return 1;
+    return whole_pages(split_text(count_text, "/").at(2));
+}
+
+std::vector<Text> list_page_item_ids(ShopKind kind, const Text& page) {
+    const ShopMarkers& markers = shop_markers(kind);
+    Text cleaned = *markers.clean_up ? replace_text(page, markers.clean_up) : page;
+    TextList pieces = split_text(cleaned, markers.item_prefix);
+    std::vector<Text> ids;
+    for (int n = 2; n <= pieces.count(); ++n) {
+        Text id = split_text(pieces.at(n), markers.id_end).at(1);
+        if (!id.empty()) ids.push_back(std::move(id));
+    }
+    return ids;
+}
+
+Text item_address(ShopKind kind, const Text& id) {
+    const ShopMarkers& markers = shop_markers(kind);
+    return markers.item_prefix + id + markers.item_suffix;
+}
+
+}  // namespace qinghe

@@ -1,0 +1,54 @@
+// Reading shop addresses and shop list pages. Pure functions of texts; the
+// collectors in shop_link_session.cpp fetch the pages and call these.
+#pragma once
+
+#include <vector>
+
+#include "base/text.h"
+
+namespace qinghe {
+
+enum class ShopKind { Tmall, Taobao, Ali1688 };
+
+// The literal parts of one marketplace's shop pages and item addresses.
+struct ShopMarkers {
+    const char* first_page_path;  // after the shop address
+    const char* count_marker;     // the page-count text follows it
+    const char* list_page_path;   // after the shop address, before the page number
+    const char* clean_up;         // removed from every list page; may be empty
+    const char* item_prefix;      // the item address up to the id; also the item marker
+    const char* id_end;           // the id ends before this
+    const char* item_suffix;      // written after the id
+};
+
+const ShopMarkers& shop_markers(ShopKind kind);
+
+enum class AddressVerdict { Empty, NotAShop, Accepted };
+
+struct ShopAddressCheck {
+    AddressVerdict verdict = AddressVerdict::Empty;
+    // What the shop address box holds afterwards: the typed text, with
+    // "http://" put in front when it held none, and on acceptance only
+    // "http://" and the host.
+    Text box_text;
+    ShopKind kind = ShopKind::Ali1688;  // meaningful when Accepted
+};
+
+// Validates and normalises the text of the shop address box.
+ShopAddressCheck check_shop_address(const Text& typed);
+
+// The number of list pages told by a shop's first page, or -1 when the
+// page-count marker is missing. A count text that is empty or (Tmall,
+// Taobao) holds no "/" means one page; the count is never below 0 and is
+// capped at kMaxShopPages so that a hostile page cannot make it absurd.
+inline constexpr int kMaxShopPages = 100000;
+int list_page_count(ShopKind kind, const Text& first_page);
+
+// The item ids of a list page in page order, the clean-up applied first.
+// An empty id (two adjacent item markers) is skipped.
+std::vector<Text> list_page_item_ids(ShopKind kind, const Text& page);
+
+// The item address of an id, without a line end.
+Text item_address(ShopKind kind, const Text& id);
+
+}  // namespace qinghe

@@ -1,0 +1,138 @@
+#include "shop/shop_pages.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace qinghe {
+namespace {
+
+struct AddressCase {
+    const char* typed;
+    AddressVerdict verdict;
+    const char* box_text;
+    ShopKind kind;
+};
+
+TEST(CheckShopAddress, ValidatesAndKeepsOnlyTheHost) {
+    const AddressCase cases[] = {
+        {"", AddressVerdict::Empty, "", ShopKind::Ali1688},
+        {"qinghe.tmall.com", AddressVerdict::Accepted, "http://qinghe.tmall.com", ShopKind::Tmall},
+        {"http://qinghe.tmall.com/search.htm?q=1", AddressVerdict::Accepted,
+         "http://qinghe.tmall.com", ShopKind::Tmall},
+        {"shop1.taobao.com/category-7.htm?x=y", AddressVerdict::Accepted, "http://shop1.taobao.com",
+         ShopKind::Taobao},
+        {"http://qinghe.1688.com/", AddressVerdict::Accepted, "http://qinghe.1688.com",
+         ShopKind::Ali1688},
+        // A domain only in the query passes; the host then decides, and a
+        // host of no marketplace goes to the 1688 collector.
+        {"http://example.org/?from=taobao.com", AddressVerdict::Accepted, "http://example.org",
+         ShopKind::Ali1688},
+        {"http://a.taobao.com/?from=tmall.com", AddressVerdict::Accepted, "http://a.taobao.com",
+         ShopKind::Taobao},
+        // "tmall.com" inside the host is enough, before the Taobao domain.
+        {"http://tmall.com.taobao.com", AddressVerdict::Accepted, "http://tmall.com.taobao.com",
+         ShopKind::Tmall},
+        {"example.org/shop", AddressVerdict::NotAShop, "http://example.org/shop", ShopKind::Ali1688},
+        {"http://example.org", AddressVerdict::NotAShop, "http://example.org", ShopKind::Ali1688},
+        {"TMALL.COM", AddressVerdict::NotAShop, "http://TMALL.COM", ShopKind::Ali1688},
+        // "http://" anywhere counts as present; the host is the third piece at "/".
+        {"see http://b.tmall.com/x", AddressVerdict::Accepted, "http://b.tmall.com", ShopKind::Tmall},
+    };
+    for (const AddressCase& c : cases) {
+        SCOPED_TRACE(c.typed);
+        ShopAddressCheck check = check_shop_address(c.typed);
+        EXPECT_EQ(check.verdict, c.verdict);
+        EXPECT_EQ(check.box_text, c.box_text);
+        if (c.verdict == AddressVerdict::Accepted) {
+            EXPECT_EQ(check.kind, c.kind);
+        }
+    }
+}
+
+struct CountCase {
+    ShopKind kind;
+    std::string page;
+    int pages;
+};
+
+TEST(ListPageCount, ReadsTheCountBehindTheMarker) {
+    const CountCase cases[] = {
+        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/23</b>", 23},
+        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">2/3</b><b class=\"ui-page-s-len\">1/9</b>", 3},
+        {ShopKind::Tmall, "<span class=\"page-info\">1/23</span>", -1},
+        {ShopKind::Tmall, "", -1},
+        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">7</b>", 1},     // no "/": one page
+        {ShopKind::Tmall, "x<b class=\"ui-page-s-len\">", 1},         // marker at the end
+        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/</b>", 1},
+        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/0</b>", 0},
+        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/-4</b>", 0},
+        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/abc</b>", 0},
+        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/2.9</b>", 2},
+        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/1e300</b>", kMaxShopPages},
+        {ShopKind::Taobao, "<span class=\"page-info\">3/5</span>", 5},
+        // Full-width digits read as digits.
+        {ShopKind::Taobao, "<span class=\"page-info\">1/\xa3\xb4</span>", 4},
+        {ShopKind::Taobao, "<b class=\"ui-page-s-len\">1/5</b>", -1},
+        {ShopKind::Ali1688, "<em class=\"page-count\">12</em>", 12},
+        {ShopKind::Ali1688, "<em class=\"page-count\">0</em>", 0},
+        {ShopKind::Ali1688, "<em class=\"page-count\">", 1},
+        {ShopKind::Ali1688, "<em class=\"page\">12</em>", -1},
+    };
+    for (const CountCase& c : cases) {
+        SCOPED_TRACE(c.page);
+        EXPECT_EQ(list_page_count(c.kind, c.page), c.pages);
+    }
+}
+
+struct IdsCase {
+    ShopKind kind;
+    std::string page;
+    std::vector<std::string> ids;
+};
+
+TEST(ListPageItemIds, CutsEveryIdAfterTheItemMarker) {
+    const IdsCase cases[] = {
+        {ShopKind::Tmall,
+         "<a href=\"http://detail.tmall.com/item.htm?id=11&rn=1\">"
+         "<a href=\"http://detail.tmall.com/item.htm?id=22&rn=2\">",
+         {"11", "22"}},
+        // Two adjacent markers: the empty element between them is skipped.
+        {ShopKind::Tmall,
+         "http://detail.tmall.com/item.htm?id=http://detail.tmall.com/item.htm?id=5&",
+         {"5"}},
+        {ShopKind::Tmall, "http://detail.tmall.com/item.htm?id=&x", {}},
+        {ShopKind::Tmall, "no items here", {}},
+        // The clean-up removes "&on_comment=1", so the id ends at the quote.
+        {ShopKind::Taobao,
+         "<a href=\"http://item.taobao.com/item.htm?id=7&on_comment=1\">"
+         "<a href=\"http://item.taobao.com/item.htm?id=8\">",
+         {"7", "8"}},
+        {ShopKind::Taobao, "<a href=\"http://item.taobao.com/item.htm?id=9&on_comment=2\">",
+         {"9&on_comment=2"}},
+        {ShopKind::Ali1688,
+         "<a href=\"http://detail.1688.com/offer/1688.html\">"
+         "<a href=\"http://detail.1688.com/offer/.html\">"
+         "<a href=\"http://detail.1688.com/offer/68.html\">",
+         {"1688", "68"}},
+        // A marker at the very end of the page gives no element at all.
+        {ShopKind::Ali1688, "x http://detail.1688.com/offer/", {}},
+        // A marker that starts on the second byte of a double-byte
+        // character is not a marker.
+        {ShopKind::Ali1688, "\xb0http://detail.1688.com/offer/3.html", {}},
+    };
+    for (const IdsCase& c : cases) {
+        SCOPED_TRACE(c.page);
+        EXPECT_EQ(list_page_item_ids(c.kind, c.page), c.ids);
+    }
+}
+
+TEST(ItemAddress, WritesTheMarketplaceForm) {
+    EXPECT_EQ(item_address(ShopKind::Tmall, "12"), "http://detail.tmall.com/item.htm?id=12");
+    EXPECT_EQ(item_address(ShopKind::Taobao, "12"), "http://item.taobao.com/item.htm?id=12");
+    EXPECT_EQ(item_address(ShopKind::Ali1688, "12"), "http://detail.1688.com/offer/12.html");
+}
+
+}  // namespace
+}  // namespace qinghe

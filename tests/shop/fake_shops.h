@@ -30,6 +30,14 @@ struct FakeShop {
     bool on_comment = false;                      // Taobao links end in "&on_comment=1"
 };
 
+inline FakeShop shop(ShopKind kind, std::string host, std::vector<std::vector<std::string>> pages) {
+    FakeShop result;
+    result.kind = kind;
+    result.host = std::move(host);
+    result.pages = std::move(pages);
+    return result;
+}
+
 // The list page of a shop, as the marketplace would serve it (page from 1).
 inline std::string render_shop_page(const FakeShop& shop, size_t page, bool first) {
     std::string html = "<html><head><title>shop</title></head><body>\n";

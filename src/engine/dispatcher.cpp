@@ -81,11 +81,6 @@ Text batch_folder_name_at(DateTime time, int address_count) {
                       kBatchFolderMiddle, number_to_text(address_count), kBatchFolderEnd});
 }
 
-Text batch_folder_path(std::string_view save_folder, std::string_view batch_folder_name) {
-    const bool has_separator = !save_folder.empty() && save_folder.back() == '\\';
-    return join_text({save_folder, has_separator ? "" : "\\", batch_folder_name, "\\"});
-}
-
 void start_batch(MainWindow& window) {
     reset_data_package();
 

@@ -31,9 +31,6 @@ WorkerKind classify_address(std::string_view address);
 // The batch folder's name for a start at the given time.
 Text batch_folder_name_at(DateTime time, int address_count);
 
-// save folder + "\\" unless it already ends with one + batch folder name + "\\".
-Text batch_folder_path(std::string_view save_folder, std::string_view batch_folder_name);
-
 // The download counter label's resting text: the maker's contact line.
 extern const char* const kCounterRestingText;
 

@@ -5,6 +5,7 @@
 #include "base/native_path.h"
 #include "base/web.h"
 #include "engine/dispatcher.h"
+#include "harvest/harvest_paths.h"
 #include "engine/picture_worker.h"
 
 namespace qinghe {
@@ -60,7 +61,7 @@ private:
         const TextList pieces = split_text(address, "/");
         const Text raw_name = pieces.at(pieces.count());
         if (raw_name.empty()) return;
-        const Text target = join_text({folder, safe_name(raw_name)});
+        const Text target = join_text({folder, usable_name(raw_name)});
         if (file_exists(target)) return;
         const FetchResult fetched = fetch_url_checked(address);
         // A picture that did not arrive whole is not written, so the next
@@ -87,7 +88,7 @@ void localize_package(MainWindow& window) {
         window.set_progress(30);
 
         const Text package_path = job.current_address;
-        const Text base_name = safe_name(package_base_name(package_path));
+        const Text base_name = usable_name(package_base_name(package_path));
         const Text package_folder =
             join_text({batch_folder_path(window.save_folder_text(), job.batch_folder_name),
                        base_name, kPackageFolderEnd, "\\"});

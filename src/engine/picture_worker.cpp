@@ -4,6 +4,7 @@
 #include "base/native_path.h"
 #include "base/web.h"
 #include "engine/dispatcher.h"
+#include "harvest/harvest_paths.h"
 
 namespace qinghe {
 
@@ -30,7 +31,7 @@ bool save_new_picture(const Text& address, const Text& folder) {
     const Text raw_name = pieces.at(pieces.count());
     // An address ending in "/" names no file: the folder itself exists.
     if (raw_name.empty()) return false;
-    const Text target = join_text({folder, safe_name(raw_name)});
+    const Text target = join_text({folder, usable_name(raw_name)});
     if (file_exists(target)) return false;
     const FetchResult fetched = fetch_url_checked(address);
     if (!fetched.complete || fetched.body.empty()) return false;

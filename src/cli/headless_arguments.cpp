@@ -1,0 +1,141 @@
+#include <string_view>
+
+#include "cli/headless_runner.h"
+
+namespace qinghe {
+
+namespace {
+
+// The value of "--name VALUE" or "--name=VALUE"; advances i past it.
+bool take_value(int argc, char** argv, int& i, std::string_view name, std::string& value,
+                bool& matched, std::string& error) {
+    const std::string_view arg = argv[i];
+    matched = false;
+    if (arg == name) {
+        matched = true;
+        if (i + 1 >= argc) {
+            error = std::string(name) + " needs a value";
+            return false;
+        }
+        value = argv[++i];
+        return true;
+    }
+    if (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=') {
+        matched = true;
+        value = std::string(arg.substr(name.size() + 1));
+        return true;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool parse_headless_arguments(int argc, char** argv, int first, HeadlessOptions& options,
+                              std::string& error) {
+    bool have_input = false;
+    bool flags_done = false;
+    for (int i = first; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool is_flag = !flags_done && arg.size() > 1 && arg[0] == '-';
+        if (!is_flag) {
+            if (have_input) {
+                error = "only one address list may be given (" + std::string(arg) + ")";
+                return false;
+            }
+            options.input = std::string(arg);
+            have_input = true;
+            continue;
+        }
+        if (arg == "--") { flags_done = true; continue; }
+        if (arg == "--help" || arg == "-h") { options.help = true; continue; }
+        if (arg == "--no-main") { options.download_main_pictures = false; continue; }
+        if (arg == "--no-detail") { options.download_detail_pictures = false; continue; }
+        if (arg == "--no-other") { options.download_other_pictures = false; continue; }
+        if (arg == "--flat") { options.smart_category_save = false; continue; }
+        if (arg == "--show-title") { options.show_item_title = true; continue; }
+        if (arg == "--no-export") { options.export_data_package = false; continue; }
+        if (arg == "--keep-links") { options.remove_hyperlinks = false; continue; }
+        if (arg == "--verbose" || arg == "-v") { options.verbose = true; continue; }
+
+        std::string value;
+        bool matched = false;
+        if (!take_value(argc, argv, i, "--save", value, matched, error)) return false;
+        if (matched) {
+            if (value.empty()) {
+                error = "--save needs a folder";
+                return false;
+            }
+            options.save_folder = value;
+            continue;
+        }
+        if (!take_value(argc, argv, i, "--package", value, matched, error)) return false;
+        if (matched) {
+            if (value == "independent") {
+                options.package_kind = PackageKind::Independent;
+            } else if (value == "composite") {
+                options.package_kind = PackageKind::Composite;
+            } else {
+                error = "--package takes independent or composite, not " + value;
+                return false;
+            }
+            continue;
+        }
+        if (!take_value(argc, argv, i, "--connect-to", value, matched, error)) return false;
+        if (matched) {
+            // HOST:PORT:ADDR:PORT, as curl takes it; the parts may be empty.
+            int colons = 0;
+            for (char c : value) colons += c == ':';
+            if (colons < 3) {
+                error = "--connect-to takes HOST:PORT:ADDR:PORT, not " + value;
+                return false;
+            }
+            options.connect_to.push_back(value);
+            continue;
+        }
+        error = "unknown option " + std::string(arg);
+        return false;
+    }
+    return true;
+}
+
+std::string headless_usage(const std::string& program) {
+    return "Usage: " + program + R"( [OPTIONS] [FILE|-]
+       )" + program + R"( --demo [OPTIONS]
+       )" + program + R"( --shop [OPTIONS]
+
+Runs one batch of 青禾淘图 without a window. The address list (one address
+a line: item pages, picture addresses, or paths of Taobao Assistant ".csv"
+data packages) is read from FILE, or from standard input when FILE is "-" or
+missing. It is read as GBK; UTF-8 input is recognised and converted.
+
+Options (defaults as the main window starts):
+  --save DIR         save folder; the batch folder is created inside it
+                     (default: the current folder)
+  --no-main          do not download main and attribute pictures (下载主图)
+  --no-detail        do not download the description and its pictures (下载细节图)
+  --no-other         do not download the other pictures of the page (下载其他图)
+  --flat             no item folders per kind of picture (智能分类保存 off)
+  --show-title       add the item title to the item folder name (显示宝贝标题)
+  --no-export        do not write the CSV data package (导出CSV数据包)
+  --package KIND     independent (独立包) or composite (复合包, the default)
+  --keep-links       keep hyperlinks in the exported description
+                     (自动删除超链接 off)
+  --connect-to HOST:PORT:ADDR:PORT
+                     send requests for HOST:PORT to ADDR:PORT, as curl's
+                     option of that name does; may be repeated
+  --verbose, -v      print every address added to the file list
+  --help, -h         show this text
+  --demo             serve the bundled demo shop on 127.0.0.1 and harvest it
+                     (see --demo --help)
+  --shop             collect the item addresses of a whole shop
+                     (see --shop --help)
+
+The status line and the progress bar go to standard output (a live bar on a
+terminal, plain lines otherwise); message boxes go to standard error.
+
+Exit status: 0 when the batch reached its end, 2 when the start was refused
+(no picture kind chosen, no address) or the arguments were wrong.
+)";
+}
+
+}  // namespace qinghe

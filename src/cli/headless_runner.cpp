@@ -1,0 +1,86 @@
+#include "cli/headless_runner.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+#include <thread>
+
+#include "base/native_path.h"
+#include "base/web.h"
+#include "cli/terminal_window.h"
+#include "engine/dispatcher.h"
+
+namespace qinghe {
+
+namespace {
+
+// How long the runner waits, after the batch, for the last worker to let go
+// of the window (it only has its last progress write left to make).
+constexpr auto kWorkerGrace = std::chrono::seconds(5);
+
+// The save folder box's text: the absolute native folder as GBK.
+bool resolve_save_folder(const std::string& requested, Text& folder, std::string& error) {
+    std::error_code ec;
+    std::filesystem::path path = requested.empty() ? std::filesystem::current_path(ec)
+                                                   : std::filesystem::absolute(requested, ec);
+    if (ec) {
+        error = "cannot resolve the save folder " + requested + ": " + ec.message();
+        return false;
+    }
+    if (!std::filesystem::is_directory(path, ec)) {
+        error = "the save folder " + path.string() + " does not exist or is not a folder";
+        return false;
+    }
+    if (!from_native_path(path.string(), folder)) {
+        error = "the save folder " + path.string() +
+                " has a name that GBK cannot hold; choose another folder";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int run_batch_headless(const HeadlessOptions& options, const Text& address_list_gbk) {
+    Text save_folder;
+    std::string error;
+    if (!resolve_save_folder(options.save_folder, save_folder, error)) {
+        std::fprintf(stderr, "qinghe-taotu-cli: %s\n", error.c_str());
+        return kExitRefused;
+    }
+    if (!options.connect_to.empty()) set_connect_to(options.connect_to);
+
+    TerminalSettings settings;
+    settings.live_bar = isatty(fileno(stdout)) != 0;
+    settings.verbose = options.verbose;
+    TerminalWindow terminal(settings);
+    terminal.set_option(OptionBox::DownloadMainPictures, options.download_main_pictures);
+    terminal.set_option(OptionBox::DownloadDetailPictures, options.download_detail_pictures);
+    terminal.set_option(OptionBox::DownloadOtherPictures, options.download_other_pictures);
+    terminal.set_option(OptionBox::SmartCategorySave, options.smart_category_save);
+    terminal.set_option(OptionBox::ShowItemTitle, options.show_item_title);
+    terminal.set_option(OptionBox::ExportDataPackage, options.export_data_package);
+    terminal.set_option(OptionBox::RemoveHyperlinks, options.remove_hyperlinks);
+    terminal.set_independent_package(options.package_kind == PackageKind::Independent);
+    terminal.set_save_folder(save_folder);
+    terminal.set_address_text(address_list_gbk);
+
+    // Workers hold the window by shared_ptr; the wake hook is never called
+    // after close(), so it may point at the terminal on this stack frame.
+    auto window = std::make_shared<MainWindow>(terminal, [&terminal] { terminal.wake(); });
+    start_batch(*window);
+    const bool started = terminal.timer_armed();
+    if (started) terminal.run_until_finished(*window);
+    window->close();
+
+    const auto deadline = std::chrono::steady_clock::now() + kWorkerGrace;
+    while (window.use_count() > 1 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return started ? kExitBatchEnded : kExitRefused;
+}
+
+}  // namespace qinghe

@@ -29,10 +29,11 @@ bool is_trim_space(std::string_view t, size_t i) {
 
 char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-Text ascii_fold(std::string_view t) {
-    Text out(t);
-    for (char& c : out) c = ascii_lower(c);
-    return out;
+// Byte-by-byte comparison where ASCII letters match either case.
+bool equal_any_case(const char* a, std::string_view b) {
+    for (size_t i = 0; i < b.size(); ++i)
+        if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+    return true;
 }
 
 // First occurrence of needle at a character start of the walk that begins
@@ -63,6 +64,20 @@ size_t find_at_char_start(std::string_view haystack, std::string_view needle, si
         // The candidate is a trail byte, so the byte after it starts a character.
         known = candidate + 1;
         pos = candidate + 1;
+    }
+    return std::string_view::npos;
+}
+
+// As find_at_char_start, with ASCII letters matching either case. A plain
+// character walk: this form serves short markers such as file endings.
+size_t find_any_case_at_char_start(std::string_view haystack, std::string_view needle, size_t from) {
+    const char first = ascii_lower(needle[0]);
+    for (size_t i = from; haystack.size() - i >= needle.size();) {
+        bool lead = is_lead(haystack[i]);
+        if (lead && i + 1 == haystack.size()) break;
+        if (ascii_lower(haystack[i]) == first && equal_any_case(haystack.data() + i, needle)) return i;
+        i += lead ? 2 : 1;
+        if (i >= haystack.size()) break;
     }
     return std::string_view::npos;
 }
@@ -123,21 +138,12 @@ TextList split_text(std::string_view text, std::string_view delimiter) {
 Text replace_text(std::string_view text, std::string_view old_text, std::string_view new_text,
                   bool case_sensitive) {
     if (text.empty() || old_text.empty()) return Text(text);
-    // Case folding keeps every byte's place and its lead/trail role, so the
-    // search can run on folded copies while the bytes are copied from text.
-    Text folded_text, folded_old;
-    std::string_view search_text = text, search_old = old_text;
-    if (!case_sensitive) {
-        folded_text = ascii_fold(text);
-        folded_old = ascii_fold(old_text);
-        search_text = folded_text;
-        search_old = folded_old;
-    }
     Text out;
     out.reserve(text.size());
     size_t copied = 0;
     while (true) {
-        size_t at = find_at_char_start(search_text, search_old, copied);
+        size_t at = case_sensitive ? find_at_char_start(text, old_text, copied)
+                                   : find_any_case_at_char_start(text, old_text, copied);
         if (at == std::string_view::npos) break;
         out.append(text.substr(copied, at - copied));
         out.append(new_text);

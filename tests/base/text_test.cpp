@@ -19,6 +19,10 @@ struct FindCase {
     int expected;
 };
 
+std::ostream& operator<<(std::ostream& out, const FindCase& c) {
+    return out << testing::PrintToString(c.haystack) << " / " << testing::PrintToString(c.needle);
+}
+
 class FindTextTest : public ::testing::TestWithParam<FindCase> {};
 
 TEST_P(FindTextTest, FindsOnlyAtCharacterStarts) {
@@ -47,6 +51,10 @@ struct SplitCase {
     std::string text, delimiter;
     std::vector<std::string> expected;
 };
+
+std::ostream& operator<<(std::ostream& out, const SplitCase& c) {
+    return out << testing::PrintToString(c.text) << " / " << testing::PrintToString(c.delimiter);
+}
 
 class SplitTextTest : public ::testing::TestWithParam<SplitCase> {};
 
@@ -86,6 +94,10 @@ struct ReplaceCase {
     bool case_sensitive;
     std::string expected;
 };
+
+std::ostream& operator<<(std::ostream& out, const ReplaceCase& c) {
+    return out << testing::PrintToString(c.text) << " / " << testing::PrintToString(c.old_text);
+}
 
 class ReplaceTextTest : public ::testing::TestWithParam<ReplaceCase> {};
 
@@ -142,6 +154,10 @@ TEST(CuttingTest, CountsRawBytes) {
 struct OneTextCase {
     std::string input, expected;
 };
+
+std::ostream& operator<<(std::ostream& out, const OneTextCase& c) {
+    return out << testing::PrintToString(c.input);
+}
 
 class TrimTextTest : public ::testing::TestWithParam<OneTextCase> {};
 TEST_P(TrimTextTest, Result) { EXPECT_EQ(trim_text(GetParam().input), GetParam().expected); }
@@ -265,14 +281,26 @@ TEST(ScanningTest, AgreesWithACharacterWalkOnRandomTexts) {
                                                            << testing::PrintToString(n);
         if (n.empty()) continue;
         ASSERT_EQ(split_text(h, n).items(), reference_split(h, n)) << testing::PrintToString(h);
-        std::string joined;
-        auto pieces = reference_split(h, n);
-        // Replacing equals splitting and joining, except that a match at the
-        // very end leaves no empty last piece to join ("#" is not in the alphabet).
-        for (size_t i = 0; i < pieces.size(); ++i) joined += (i ? "#" : "") + pieces[i];
-        std::string replaced = replace_text(h, n, "#");
-        if (!replaced.empty() && replaced.back() == '#') joined += "#";
-        ASSERT_EQ(replaced, joined) << testing::PrintToString(h) << " / " << testing::PrintToString(n);
+        for (bool case_sensitive : {true, false}) {
+            // Matches found on lowercased copies, bytes taken from the original.
+            auto fold = [&](std::string t) {
+                if (!case_sensitive)
+                    for (char& c : t) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+                return t;
+            };
+            std::string expected;
+            size_t pos = 0;
+            auto pieces = reference_split(fold(h), fold(n));
+            for (size_t i = 0; i < pieces.size(); ++i) {
+                if (i > 0) expected += "#", pos += n.size();
+                expected += h.substr(pos, pieces[i].size());
+                pos += pieces[i].size();
+            }
+            if (pos < h.size()) expected += "#";  // a match at the very end
+            ASSERT_EQ(replace_text(h, n, "#", case_sensitive), expected)
+                << testing::PrintToString(h) << " / " << testing::PrintToString(n) << " "
+                << case_sensitive;
+        }
     }
 }
 

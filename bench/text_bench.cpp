@@ -66,10 +66,17 @@ void set_rate(benchmark::State& state, size_t bytes) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
 }
 
+// Where the search stopped, as a share of the page: the searches compared
+// must read the same distance.
+void set_found_at(benchmark::State& state, size_t position, size_t size) {
+    state.counters["found_at"] = static_cast<double>(position) / static_cast<double>(size);
+}
+
 void BM_PlainFindStringView(benchmark::State& state, const std::string* needle) {
     const std::string& page = page_of(static_cast<size_t>(state.range(0)));
     for (auto _ : state) benchmark::DoNotOptimize(std::string_view(page).find(*needle));
     set_rate(state, page.size());
+    set_found_at(state, std::string_view(page).find(*needle), page.size());
 }
 
 void BM_PlainFindMemmem(benchmark::State& state, const std::string* needle) {
@@ -77,6 +84,7 @@ void BM_PlainFindMemmem(benchmark::State& state, const std::string* needle) {
     for (auto _ : state)
         benchmark::DoNotOptimize(memmem(page.data(), page.size(), needle->data(), needle->size()));
     set_rate(state, page.size());
+    set_found_at(state, std::string_view(page).find(*needle), page.size());
 }
 
 void BM_FindText(benchmark::State& state, const std::string* needle) {
@@ -84,6 +92,18 @@ void BM_FindText(benchmark::State& state, const std::string* needle) {
     int found = qinghe::find_text(page, *needle);
     if (found < 0) state.SkipWithError("marker not found");
     for (auto _ : state) benchmark::DoNotOptimize(qinghe::find_text(page, *needle));
+    set_rate(state, page.size());
+    set_found_at(state, static_cast<size_t>(found - 1), page.size());
+}
+
+// The worst case of the character-start check: GBK text where the needle
+// occurs at every other byte, always straddling two characters (啊啊… and
+// the bytes A1 B0), so every raw hit is rejected.
+void BM_FindTextMisaligned(benchmark::State& state) {
+    std::string page;
+    page.reserve(static_cast<size_t>(state.range(0)));
+    while (page.size() < static_cast<size_t>(state.range(0))) page += "\xB0\xA1";
+    for (auto _ : state) benchmark::DoNotOptimize(qinghe::find_text(page, "\xA1\xB0"));
     set_rate(state, page.size());
 }
 
@@ -108,6 +128,7 @@ BENCHMARK_CAPTURE(BM_FindText, ascii, &kAsciiMarker)->Arg(kTwoMb)->Arg(kFourMb);
 BENCHMARK_CAPTURE(BM_PlainFindStringView, gbk, &kGbkMarker)->Arg(kTwoMb)->Arg(kFourMb);
 BENCHMARK_CAPTURE(BM_PlainFindMemmem, gbk, &kGbkMarker)->Arg(kTwoMb)->Arg(kFourMb);
 BENCHMARK_CAPTURE(BM_FindText, gbk, &kGbkMarker)->Arg(kTwoMb)->Arg(kFourMb);
+BENCHMARK(BM_FindTextMisaligned)->Arg(kTwoMb)->Arg(kFourMb);
 BENCHMARK(BM_SplitText)->Arg(kTwoMb)->Arg(kFourMb);
 BENCHMARK_CAPTURE(BM_ReplaceText, exact, true)->Arg(kTwoMb)->Arg(kFourMb);
 BENCHMARK_CAPTURE(BM_ReplaceText, any_case, false)->Arg(kTwoMb)->Arg(kFourMb);

@@ -36,6 +36,72 @@ bool equal_any_case(const char* a, std::string_view b) {
     return true;
 }
 
+// How often a byte turns up in a marketplace page: 0 rare .. 7 everywhere.
+// Control bytes are rare, upper case and rare signs uncommon, GBK bytes are
+// many but spread over some 90 values each, lower case and markup common.
+int byte_commonness(unsigned char b) {
+    if (b >= 0x80) return 3;
+    if (b >= 'A' && b <= 'Z') return 2;
+    if (b >= '0' && b <= '9') return 4;
+    if (std::strchr("etaoinsrcldmph", b) != nullptr && b != 0) return 7;
+    if (b >= 'a' && b <= 'z') return 6;
+    if (std::strchr("<>\"=/ .:-\r\n\t,;'()&?+*", b) != nullptr && b != 0) return 6;
+    if (b < 0x20) return 0;
+    return 2;
+}
+
+// Raw (byte-exact, alignment-blind) occurrences of a needle in a haystack.
+// A short needle is looked for by memchr on its least common byte and then
+// compared whole; when that byte turns out common in this haystack (more than
+// one miss per kBytesPerMiss bytes), the search moves to memmem for good.
+// Compared bytes per miss are at most kMaxPrefilterNeedle, so both ways stay
+// linear in the haystack.
+class ByteSearch {
+public:
+    ByteSearch(std::string_view haystack, std::string_view needle, size_t origin)
+        : m_haystack(haystack), m_needle(needle), m_origin(origin) {
+        m_use_memmem = needle.size() > kMaxPrefilterNeedle;
+        if (m_use_memmem) return;
+        for (size_t i = 1; i < needle.size(); ++i)
+            if (byte_commonness(static_cast<unsigned char>(needle[i])) <
+                byte_commonness(static_cast<unsigned char>(needle[m_rare])))
+                m_rare = i;
+    }
+
+    // First raw occurrence starting at or after pos, or npos.
+    size_t next(size_t pos) {
+        const size_t size = m_haystack.size(), length = m_needle.size();
+        const char* base = m_haystack.data();
+        if (size - pos < length) return std::string_view::npos;
+        while (!m_use_memmem) {
+            // The rare byte of an occurrence at start s sits at s + m_rare.
+            size_t from = pos + m_rare, end = size - length + m_rare + 1;
+            if (from >= end) return std::string_view::npos;
+            const void* hit = std::memchr(base + from, m_needle[m_rare], end - from);
+            if (hit == nullptr) return std::string_view::npos;
+            size_t start = static_cast<size_t>(static_cast<const char*>(hit) - base) - m_rare;
+            if (std::memcmp(base + start, m_needle.data(), length) == 0) return start;
+            pos = start + 1;
+            if (++m_misses > kMissAllowance && m_misses * kBytesPerMiss > pos - m_origin)
+                m_use_memmem = true;
+        }
+        const void* hit = memmem(base + pos, size - pos, m_needle.data(), length);
+        return hit == nullptr ? std::string_view::npos
+                              : static_cast<size_t>(static_cast<const char*>(hit) - base);
+    }
+
+private:
+    static constexpr size_t kMaxPrefilterNeedle = 64;
+    static constexpr size_t kBytesPerMiss = 64;
+    static constexpr size_t kMissAllowance = 16;
+
+    std::string_view m_haystack, m_needle;
+    size_t m_origin;
+    size_t m_rare = 0;
+    size_t m_misses = 0;
+    bool m_use_memmem = false;
+};
+
 // First occurrence of needle at a character start of the walk that begins
 // at `from`, or npos.
 size_t find_at_char_start(std::string_view haystack, std::string_view needle, size_t from) {
@@ -49,10 +115,10 @@ size_t find_at_char_start(std::string_view haystack, std::string_view needle, si
     size_t known = from;
     size_t pos = from;
     const char* base = haystack.data();
+    ByteSearch search(haystack, needle, from);
     while (haystack.size() - pos >= needle.size()) {
-        const void* hit = memmem(base + pos, haystack.size() - pos, needle.data(), needle.size());
-        if (hit == nullptr) return std::string_view::npos;
-        size_t candidate = static_cast<size_t>(static_cast<const char*>(hit) - base);
+        size_t candidate = search.next(pos);
+        if (candidate == std::string_view::npos) return std::string_view::npos;
         size_t run_start = candidate;
         while (run_start > known && is_lead(base[run_start - 1])) --run_start;
         if ((candidate - run_start) % 2 == 0) {

@@ -266,7 +266,20 @@ std::vector<std::string> reference_split(const std::string& text, const std::str
     return out;
 }
 
-TEST(ScanningTest, AgreesWithACharacterWalkOnRandomTexts) {
+struct RandomScan {
+    int rounds;
+    size_t max_haystack, max_needle;
+};
+
+class ScanningTest : public ::testing::TestWithParam<RandomScan> {};
+
+// Short texts reach every branch of the walk; long ones with long and short
+// needles also reach the search's switch to memmem after many false hits.
+INSTANTIATE_TEST_SUITE_P(Sizes, ScanningTest,
+                         ::testing::Values(RandomScan{4000, 24, 3}, RandomScan{150, 3000, 5},
+                                           RandomScan{60, 3000, 80}));
+
+TEST_P(ScanningTest, AgreesWithACharacterWalkOnRandomTexts) {
     std::mt19937 random(20240521);
     // Few distinct bytes so that matches, near-misses and misaligned hits abound.
     const std::string alphabet = "a,\xB0\xA1\x41";
@@ -275,8 +288,14 @@ TEST(ScanningTest, AgreesWithACharacterWalkOnRandomTexts) {
         for (char& c : s) c = alphabet[random() % alphabet.size()];
         return s;
     };
-    for (int round = 0; round < 4000; ++round) {
-        std::string h = random_text(24), n = random_text(3);
+    const RandomScan& scan = GetParam();
+    for (int round = 0; round < scan.rounds; ++round) {
+        std::string h = random_text(scan.max_haystack), n = random_text(scan.max_needle);
+        if (n.size() > 8 && h.size() > n.size() && round % 2 == 0) {
+            // Plant the long needle so that it is found at least sometimes.
+            size_t at = random() % (h.size() - n.size());
+            h.replace(at, n.size(), n);
+        }
         ASSERT_EQ(find_text(h, n), reference_find(h, n)) << testing::PrintToString(h) << " / "
                                                            << testing::PrintToString(n);
         if (n.empty()) continue;

@@ -53,7 +53,13 @@ bool address_list_from_bytes(const Bytes& bytes, Text& address_list_gbk) {
             gbk.clear();
         } else {
             gbk = convert_encoding(utf8, "UTF-8", "GBK");
-            if (gbk.empty()) return false;
+            if (gbk.empty()) {
+                // Short GBK texts are often valid UTF-8 by chance (图片 is
+                // CD BC C6 AC): when the UTF-8 reading names characters GBK
+                // lacks but the bytes read as GBK, they were GBK.
+                if (convert_encoding(bytes, "GBK", "UTF-8").empty()) return false;
+                gbk = bytes;
+            }
         }
     }
     // Lines end in CR LF in the address box; a lone LF becomes CR LF.

@@ -46,9 +46,10 @@ std::string headless_usage(const std::string& program);
 
 // Reads the address list from FILE, or standard input for "-" or "", as GBK:
 // input that decodes as UTF-8 and holds a byte of 0x80 or more is converted
-// from UTF-8 (a leading byte-order mark is dropped); LF line ends become
-// CR LF. False with a reason when the file cannot be read or holds
-// characters that GBK cannot represent.
+// from UTF-8 (a leading byte-order mark is dropped), unless its UTF-8 reading
+// holds characters GBK lacks while the bytes are valid GBK (then they are
+// GBK); LF line ends become CR LF. False with a reason when the file cannot
+// be read or is neither GBK nor UTF-8 that GBK can represent.
 bool read_address_list(const std::string& input, Text& address_list_gbk, std::string& error);
 
 // The address list conversion alone (used by read_address_list).

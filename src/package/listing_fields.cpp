@@ -50,9 +50,13 @@ Text property_text(std::string_view page, std::string_view marker) {
 }  // namespace
 
 Text text_between(std::string_view t, std::string_view start, std::string_view end) {
+    // The split idiom: element 2 of t split at start runs from the first
+    // start to the second one (or the end), then it is cut at end.
     const int at = find_text(t, start);
     if (at < 1) return {};
-    const std::string_view rest = t.substr(static_cast<size_t>(at - 1) + start.size());
+    std::string_view rest = t.substr(static_cast<size_t>(at - 1) + start.size());
+    const int next = find_text(rest, start);
+    if (next > 0) rest = rest.substr(0, static_cast<size_t>(next - 1));
     return text_before(rest, end);
 }
 

@@ -14,7 +14,8 @@
 namespace qinghe {
 
 // The text after the first occurrence of start up to the first occurrence of
-// end after it (or to the end of t); empty when t lacks start.
+// end after it, or to the next occurrence of start, or to the end of t,
+// whichever comes first; empty when t lacks start.
 Text text_between(std::string_view t, std::string_view start, std::string_view end);
 // The text before the first occurrence of marker, or all of t.
 Text text_before(std::string_view t, std::string_view marker);

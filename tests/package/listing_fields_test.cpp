@@ -25,6 +25,7 @@ TEST(TextBetween, CutsAfterFirstStartUpToNextEnd) {
         {"abc", "[", "]", ""},            // no start
         {"abc[", "[", "]", ""},           // start as the very last bytes
         {"x]y[z]", "[", "]", "z"},        // end before start is not used
+        {"a[b[c]", "[", "]", "b"},        // a second start ends the text first
         {"[]", "[", "]", ""},
         {"k=1;k=2;", "k=", ";", "1"},
     };
@@ -116,7 +117,7 @@ TEST(Price, MarkerByMarketplaceAndLowerEndOfARange) {
         std::string expected;
     };
     const Case cases[] = {
-        {"<em>&yen;</em><span>&yen;199.00</span>", MarketplaceKind::Tmall, "</em><span>&yen;199.00"},
+        {"<em>&yen;</em><span>&yen;199.00</span>", MarketplaceKind::Tmall, "</em><span>"},
         {"<span>&yen;199.00</span>", MarketplaceKind::Tmall, "199.00"},
         {"<em class=\"tb-rmb-num\">88.00 - 120.00</em>", MarketplaceKind::Taobao, "88.00"},
         {"<em class=\"tb-rmb-num\">88.00-120.00</em>", MarketplaceKind::Taobao, "88.00-120.00"},

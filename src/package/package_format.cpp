@@ -83,20 +83,15 @@ Text build_header() {
 
 // Every run of three or more double quotes becomes a run of two, as
 // repeatedly replacing '"""' by '""' from the start would leave it, in one
-// scan. Like replace_text, the scan steps over double-byte characters, so a
-// quote taken as the second byte of a character is not part of a run.
+// scan. The scan is bytewise: a double quote is never the second byte of a
+// GBK character, and a description that is not GBK at all (a UTF-8 page)
+// must not have its quotes hidden behind a byte that looks like a lead byte.
 Text collapse_quote_runs(std::string_view text) {
     Text out;
     out.reserve(text.size());
     size_t i = 0;
     while (i < text.size()) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80 && i + 1 < text.size()) {
-            out.append(text.substr(i, 2));
-            i += 2;
-            continue;
-        }
-        if (c != '"') {
+        if (text[i] != '"') {
             out += text[i++];
             continue;
         }

@@ -22,10 +22,23 @@ constexpr std::string_view kColumns38To39 = ",0,2,";
 constexpr std::string_view kColumns41To58 = ",1,20,248,,,0,-1,,2,,,1,,||||||,,;,1,|||";
 constexpr std::string_view kQuote = "|||";
 
+// Every double quote doubled, bytewise for the same reason as the quote-run
+// collapse: in GBK a quote is always a character of its own, and in text
+// that is not GBK it must still be doubled.
+Text double_quotes(std::string_view text) {
+    Text out;
+    out.reserve(text.size() + text.size() / 16);
+    for (const char c : text) {
+        out += c;
+        if (c == '"') out += '"';
+    }
+    return out;
+}
+
 }  // namespace
 
 Text assemble_package_row(const PackageRowFields& f) {
-    const Text description = replace_text(whole_characters(f.description), "\"", "\"\"");
+    const Text description = double_quotes(whole_characters(f.description));
     const Text sale_values = f.has_sale_values
                                  ? join_text({kQuote, whole_characters(f.sale_values), kCloseQuoted})
                                  : Text(kNoSaleValues);

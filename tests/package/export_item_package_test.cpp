@@ -329,6 +329,19 @@ TEST_F(ExportItemPackageTest, DescriptionColumnEdgeCases) {
     }
 }
 
+TEST_F(ExportItemPackageTest, QuotesOfADescriptionThatIsNotGbkStayQuotes) {
+    // A UTF-8 description, stored as it came: "好" is E5 A5 BD, so read as
+    // GBK pairs its last byte would swallow the quote after it.
+    ItemHarvest harvest = harvest_for(kTaobao);
+    const std::string utf8 = "<b>\xE5\xA5\xBD\"x\"</b>";
+    m_window.set_description_store(utf8);
+    export_item_package(m_window, harvest);
+    const auto records = read_csv(read_native(native(harvest.item_folder_path) / kIndependentFile));
+    ASSERT_EQ(records.size(), 4u);
+    ASSERT_EQ(records[3].size(), 58u);
+    EXPECT_EQ(records[3][20], utf8);
+}
+
 TEST_F(ExportItemPackageTest, BarsInDescriptionBecomeAQuote) {
     Item item = kTaobao;
     item.description = "a|||b";

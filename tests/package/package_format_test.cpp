@@ -48,8 +48,9 @@ TEST(FinalRowForm, PlaceholdersBecomeQuotesAfterQuoteRunsCollapse) {
         {"|||a|||b|||", "\"a\"b\""},
         // 0x81 0x7C is one character; its second byte is no placeholder bar.
         {"|||\x81\x7C|||,", "\"\x81\x7C\","},
-        // A quote as the second byte of a (malformed) character is no run.
-        {"\x81\"\"\"", "\x81\"\"\""},
+        // A quote after a byte that looks like a lead byte (text that is not
+        // GBK) is still a quote: a quote is never the second byte of a GBK character.
+        {"\x81\"\"\"", "\x81\"\""},
     };
     for (const auto& c : cases) EXPECT_EQ(final_row_form(c.row), c.expected) << c.row;
 }

@@ -64,8 +64,13 @@ Text safe_name(std::string_view name) {
         // Separators and drive colons would leave the folder; control bytes
         // and the characters Windows refuses in names make files that cannot
         // be opened again; "*" and "?" would act as wildcards in file_exists.
-        const bool unsafe = b < 0x20 || b == 0x7F || b == '\\' || b == '/' || b == ':' ||
-                            b == '*' || b == '?' || b == '"' || b == '<' || b == '>' || b == '|';
+        // A high byte that starts no double-byte character here (0x80, 0xFF,
+        // a lead byte without its trail byte) would be read by the text
+        // scans as the first half of a character: at the end of a folder
+        // name it would swallow the "\\" joined after it.
+        const bool unsafe = b < 0x20 || b == 0x7F || b >= 0x80 || b == '\\' || b == '/' ||
+                            b == ':' || b == '*' || b == '?' || b == '"' || b == '<' || b == '>' ||
+                            b == '|';
         out.push_back(unsafe ? '_' : static_cast<char>(b));
         if (b != '.' && b != ' ') {
             only_dots_and_spaces = false;

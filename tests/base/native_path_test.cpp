@@ -80,8 +80,13 @@ TEST(SafeName, DefusesHostileNamesAndKeepsOrdinaryOnes) {
         {"a\r\nb\x01\x7F.jpg", "a__b__.jpg"},
         {"a*?.jpg", "a__.jpg"},
         {"\"<x>|.jpg", "__x__.jpg"},
-        // A lone lead byte does not swallow the separator after it.
-        {"\x81/x", "\x81_x"},
+        // A lone lead byte does not swallow the separator after it, and a
+        // name never ends in half a character that would take the "\\"
+        // joined after it.
+        {"\x81/x", "__x"},
+        {"ab\x95", "ab_"},
+        {"\x80\xB0\xA1", "_\xB0\xA1"},
+        {"\xFF\xDE ", "__ "},
         // Names that stand for the folder itself or its parent.
         {"", "_"},
         {".", "_"},

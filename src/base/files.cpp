@@ -93,7 +93,7 @@ std::vector<char32_t> code_points(std::string_view s) {
 }
 
 // Windows wildcards: "*" any run of characters, "?" one character. Nothing
-// else is special (unlike fnmatch, "[" is an ordinary character).
+// else stands for more than itself (unlike fnmatch, "[" is an ordinary character).
 bool wildcard_match(const std::vector<char32_t>& pattern, const std::vector<char32_t>& name) {
     size_t p = 0, n = 0, star = std::string::npos, resume = 0;
     while (n < name.size()) {

@@ -17,10 +17,12 @@ std::string to_native_path(std::string_view program_path);
 // The program form (GBK) of a native path; false when GBK cannot hold it.
 bool from_native_path(std::string_view native_path, Text& program_path);
 
-// A name from the web made safe to join to a folder: separators ("\\", "/"),
-// control bytes and ":" become "_", a name made only of dots or empty
-// becomes "_", and leading/trailing dots and spaces that some file systems
-// refuse are kept harmless. Never contains a path separator or "..".
+// A name from the web made safe to join to a folder: separators ("\\",
+// "/"), ":", control bytes, the wildcard and Windows-refused characters
+// (* ? " < > |) and high bytes that start no whole character become "_"; a
+// name made only of dots and spaces, or empty, becomes "_". The result never
+// holds a path separator and is never "." or "..", so joined to a folder it
+// stays inside that folder.
 Text safe_name(std::string_view name);
 
 }  // namespace qinghe

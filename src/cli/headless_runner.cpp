@@ -80,7 +80,8 @@ int run_batch_headless(const HeadlessOptions& options, const Text& address_list_
     while (window.use_count() > 1 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return started ? kExitBatchEnded : kExitRefused;
+    if (!started) return kExitRefused;
+    return terminal.finished() ? kExitBatchEnded : kExitBatchBroken;
 }
 
 }  // namespace qinghe

@@ -17,6 +17,7 @@ namespace qinghe {
 // Process exit statuses of the runner.
 constexpr int kExitBatchEnded = 0;
 constexpr int kExitRefused = 2;  // start refused, or wrong arguments
+constexpr int kExitBatchBroken = 1;  // the window loop ended before finish_batch (not expected)
 
 // The option boxes as flags, with the window's defaults.
 struct HeadlessOptions {

@@ -39,6 +39,10 @@ public:
     QLabel* example_label() const { return m_example_label; }
     QPlainTextEdit* shop_link_box() const { return m_link_box; }
 
+protected:
+    // Closing the window in any way asks a running collector to stop.
+    void done(int result) override;
+
 private:
     struct Bridge;
 

@@ -4,6 +4,8 @@
 #include <climits>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <random>
 
 #include "base/text.h"
 
@@ -25,6 +27,19 @@ TEST(NumberToTextTest, RealsAsThirteenSignificantDigits) {
         {0.0001, "0.0001"},  {0.00001, "1e-05"}, {0.1 + 0.2, "0.3"},
     };
     for (const auto& [value, text] : cases) EXPECT_EQ(number_to_text(value), text) << value;
+}
+
+TEST(NumberToTextTest, WritesWhatPrintfWritesForPercentPoint13g) {
+    std::mt19937_64 random(13);
+    std::uniform_real_distribution<double> mantissa(-10, 10);
+    std::uniform_int_distribution<int> exponent(-30, 30);
+    for (int i = 0; i < 2000; ++i) {
+        double x = mantissa(random) * std::pow(10.0, exponent(random));
+        if (i % 3 == 0) x = std::round(x);
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%.13g", x);
+        ASSERT_EQ(number_to_text(x), expected) << x;
+    }
 }
 
 TEST(NumberToTextTest, IgnoresTheProcessLocale) {

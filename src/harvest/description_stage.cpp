@@ -125,6 +125,9 @@ Text description_picture_name(DescriptionNaming naming, int count, int number,
 void description_stage(MainWindow& window, ItemHarvest& harvest) {
     window.set_progress(20);
     window.set_status_text(status_message(window.job(), kStatus));
+    // The store still holds the previous item's description; an item whose
+    // page names no description source must export an empty one, not that.
+    window.set_description_store(Text{});
 
     bool smart_layout = !harvest.item_folder_name.empty();
     Text description_folder = harvest.item_folder_path;

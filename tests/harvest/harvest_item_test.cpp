@@ -139,6 +139,15 @@ TEST_F(HarvestItem, TaobaoItemInTheSmartLayout) {
     EXPECT_EQ(w.controls.style_sheet_box, "http://assets.taobaocdn.com/shop/1001/theme.css?v=2\r\n\r\n");
 }
 
+TEST_F(HarvestItem, ItemWithoutDescriptionDoesNotInheritThePreviousOne) {
+    harvest(demo_items()[0].address, 1, 2);
+    ASSERT_FALSE(w.window.description_store().empty());
+
+    market.add("item.taobao.com", "/plain.htm", gbk("<html><title>plain-淘宝网</title></html>"));
+    harvest("http://item.taobao.com/plain.htm?id=77", 2, 2);
+    EXPECT_EQ(w.window.description_store(), "");
+}
+
 TEST_F(HarvestItem, ReportsItsStagesInOrderAndHandsTheBatchOn) {
     harvest(demo_items()[0].address, 2, 3);
 

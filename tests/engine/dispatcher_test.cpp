@@ -250,6 +250,27 @@ TEST_F(PictureBatch, EmptyAndFailingAddressesStillAdvanceTheBatch) {
     EXPECT_EQ(entries(native_child(folder.path(), name)), (std::vector<std::string>{"kept.gif"}));
 }
 
+TEST_F(PictureBatch, WorkersReadTheSaveFolderWhenTheyNeedIt) {
+    // The save folder is changed between the first and the second address:
+    // the second worker builds its path from the new folder, where no batch
+    // folder was made, so its picture cannot be written; the batch goes on.
+    TempFolder other;
+    fake.address = server.url("/p/first.jpg") + "\r\n" + server.url("/p/second.jpg") + "\r\n" +
+                   server.url("/p/third.jpg");
+    start_batch(*window);
+    const Text name = window->job().batch_folder_name;
+    auto tick = [&](MainWindow& w) {
+        if (w.job().current_index == 2) fake.save_folder = other.program_path();
+        if (w.job().current_index == 3) fake.save_folder = folder.program_path();
+        dispatch_next(w);
+    };
+    ASSERT_TRUE(test_support::run_fake_batch(*window, fake, tick));
+    EXPECT_EQ(entries(native_child(folder.path(), name)),
+              (std::vector<std::string>{"first.jpg", "third.jpg"}));
+    EXPECT_TRUE(entries(other.path()).empty());
+    EXPECT_EQ(fake.status, kOpen + "3/3" + kClose + kAllDone);
+}
+
 // Records the batch index at each arming of the timer, to check that a
 // worker advances the index before it arms the timer.
 class IndexRecordingWindow : public FakeWindow {

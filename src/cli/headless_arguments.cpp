@@ -1,3 +1,4 @@
+#include <limits>
 #include <string_view>
 
 #include "cli/headless_runner.h"
@@ -25,6 +26,20 @@ bool take_value(int argc, char** argv, int& i, std::string_view name, std::strin
         value = std::string(arg.substr(name.size() + 1));
         return true;
     }
+    return true;
+}
+
+// A decimal number above 0 that fits the field, without sign or other text.
+template <typename Number>
+bool positive_number(const std::string& text, Number& out) {
+    if (text.empty() || text.size() > 18) return false;
+    long long n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        n = n * 10 + (c - '0');
+    }
+    if (n <= 0 || n > std::numeric_limits<Number>::max()) return false;
+    out = static_cast<Number>(n);
     return true;
 }
 
@@ -92,6 +107,22 @@ bool parse_headless_arguments(int argc, char** argv, int first, HeadlessOptions&
             options.connect_to.push_back(value);
             continue;
         }
+        if (!take_value(argc, argv, i, "--stall-seconds", value, matched, error)) return false;
+        if (matched) {
+            if (!positive_number(value, options.stall_seconds)) {
+                error = "--stall-seconds takes a whole number of seconds above 0, not " + value;
+                return false;
+            }
+            continue;
+        }
+        if (!take_value(argc, argv, i, "--max-body-bytes", value, matched, error)) return false;
+        if (matched) {
+            if (!positive_number(value, options.max_body_bytes)) {
+                error = "--max-body-bytes takes a whole number above 0, not " + value;
+                return false;
+            }
+            continue;
+        }
         error = "unknown option " + std::string(arg);
         return false;
     }
@@ -123,6 +154,10 @@ Options (defaults as the main window starts):
   --connect-to HOST:PORT:ADDR:PORT
                      send requests for HOST:PORT to ADDR:PORT, as curl's
                      option of that name does; may be repeated
+  --stall-seconds N  give up a transfer that stalls (less than 1 byte a second)
+                     for N seconds (default 60)
+  --max-body-bytes N give up a transfer whose body grows past N bytes
+                     (default 268435456, 256 MiB)
   --verbose, -v      print every address added to the file list
   --help, -h         show this text
   --demo             serve the bundled demo shop on 127.0.0.1 and harvest it

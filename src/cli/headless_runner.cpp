@@ -52,6 +52,12 @@ int run_batch_headless(const HeadlessOptions& options, const Text& address_list_
         return kExitRefused;
     }
     if (!options.connect_to.empty()) set_connect_to(options.connect_to);
+    if (options.stall_seconds > 0 || options.max_body_bytes > 0) {
+        FetchLimits limits = fetch_limits();
+        if (options.stall_seconds > 0) limits.low_speed_seconds = options.stall_seconds;
+        if (options.max_body_bytes > 0) limits.max_body_bytes = options.max_body_bytes;
+        set_fetch_limits(limits);
+    }
 
     TerminalSettings settings;
     settings.live_bar = isatty(fileno(stdout)) != 0;

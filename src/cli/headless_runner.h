@@ -32,6 +32,8 @@ struct HeadlessOptions {
 
     std::string save_folder;               // --save, native; empty = current folder
     std::vector<std::string> connect_to;   // --connect-to, repeatable
+    long stall_seconds = 0;                // --stall-seconds: 0 keeps the fetch default
+    long long max_body_bytes = 0;          // --max-body-bytes: 0 keeps the fetch default
     bool verbose = false;                  // --verbose: print the file list box
     std::string input;                     // FILE, "-" or empty for stdin
     bool help = false;                     // --help

@@ -61,7 +61,7 @@ void split_native(const std::string& path, std::string& folder, std::string& las
         folder = ".";
         last = path;
     } else {
-        folder = slash == 0 ? "/" : path.substr(0, slash);
+        folder = path.substr(0, slash == 0 ? 1 : slash);  // "/x" keeps "/"
         last = path.substr(slash + 1);
     }
 }

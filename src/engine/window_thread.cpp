@@ -1,5 +1,7 @@
 #include "engine/window_thread.h"
 
+#include <algorithm>
+
 namespace qinghe {
 
 WindowThread::WindowThread(std::function<void()> wake) : m_wake(std::move(wake)) {}
@@ -48,7 +50,10 @@ bool WindowThread::call(const std::function<void()>& work) {
     std::unique_lock lock(m_mutex);
     // After shut_down the caller may leave only when its item is not running:
     // a running item still uses work.
-    m_done.wait(lock, [&] { return done || (m_shut_down && m_running != &done); });
+    m_done.wait(lock, [&] {
+        return done || (m_shut_down && std::find(m_running.begin(), m_running.end(), &done) ==
+                                           m_running.end());
+    });
     return done;
 }
 
@@ -75,14 +80,14 @@ int WindowThread::drain() {
             if (m_shut_down || m_queue.empty()) return count;
             item = std::move(m_queue.front());
             m_queue.pop_front();
-            m_running = item.done;
+            if (item.done) m_running.push_back(item.done);
         }
         item.work();
         ++count;
         if (item.done) {
             std::lock_guard lock(m_mutex);
             *item.done = true;
-            m_running = nullptr;
+            m_running.erase(std::find(m_running.begin(), m_running.end(), item.done));
             m_done.notify_all();
         }
     }

@@ -12,6 +12,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace qinghe {
 
@@ -39,7 +40,7 @@ public:
     }
 
     // Window thread: run everything queued so far; returns the count run.
-    // Not reentrant: work must not call drain.
+    // May be nested: work that runs a modal loop may drain again.
     int drain();
     // Window thread: the window is gone. Pending work is dropped and
     // waiting callers are released.
@@ -63,7 +64,9 @@ private:
     std::function<void()> m_wake;
     std::thread::id m_window_thread;
     bool m_shut_down = false;
-    bool* m_running = nullptr;  // the done flag of the call being run
+    // The done flags of the calls being run; more than one when a drained
+    // item runs a nested event loop (a modal message box) that drains again.
+    std::vector<bool*> m_running;
 };
 
 }  // namespace qinghe

@@ -118,6 +118,39 @@ TEST(WindowThread, ShutDownFromInsideACallLetsTheCallerFinish) {
     EXPECT_TRUE(queue.is_shut_down());
 }
 
+TEST(WindowThread, ACallStaysWaitingWhileItsWorkRunsANestedDrainThatShutsDown) {
+    // A read whose work runs a modal loop (a message box) that drains again;
+    // the nested work closes the window. The first caller must not return
+    // before its own work has finished: that work still uses the caller's
+    // state.
+    WindowThread queue;
+    queue.bind_to_current_thread();
+    std::atomic<bool> outer_finished{false};
+    std::atomic<bool> outer_saw_finished{false};
+    std::atomic<bool> outer_returned{false};
+    std::atomic<bool> inner_queued{false};
+    std::thread inner_caller;
+    std::thread outer_caller([&] {
+        queue.call([&] {
+            inner_caller = std::thread([&] {
+                inner_queued = true;
+                queue.call([&] { queue.shut_down(); });
+            });
+            while (!inner_queued) std::this_thread::yield();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            queue.drain();  // the nested loop
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            outer_finished = true;
+        });
+        outer_saw_finished = outer_finished.load();
+        outer_returned = true;
+    });
+    drain_until(queue, [&] { return outer_returned.load() || queue.is_shut_down(); });
+    outer_caller.join();
+    inner_caller.join();
+    EXPECT_TRUE(outer_saw_finished.load());
+}
+
 TEST(MainWindow, ClosedWindowNeverTouchesItsControls) {
     auto fake = std::make_unique<FakeWindow>();
     fake->status = "before";

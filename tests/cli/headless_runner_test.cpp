@@ -116,7 +116,8 @@ TEST_F(Cli, HelpNamesEveryFlag) {
     const char* const flags[] = {"--save DIR", "--no-main", "--no-detail", "--no-other", "--flat",
                                  "--show-title", "--no-export", "--package", "independent",
                                  "composite", "--keep-links", "--connect-to HOST:PORT:ADDR:PORT",
-                                 "--verbose", "--help", "--demo", "--shop", "FILE|-"};
+                                 "--stall-seconds N", "--max-body-bytes N", "--verbose", "--help",
+                                 "--demo", "--shop", "FILE|-"};
     for (const char* flag : flags) {
         EXPECT_NE(outcome.out.find(flag), std::string::npos) << flag;
     }
@@ -130,6 +131,8 @@ TEST_F(Cli, WrongArgumentsExitWithTwoAndTouchNothing) {
         {"--package"},
         {"--save"},
         {"--connect-to", "a.example:80"},
+        {"--stall-seconds", "0"},
+        {"--max-body-bytes", "-5"},
         {"list.txt", "list.txt"},
         {"missing-list.txt"},
         {"--save", "no/such/folder", "list.txt"},

@@ -86,6 +86,9 @@ DesktopWindow::DesktopWindow(QWidget* parent) : QWidget(parent) {
     build_controls();
     build_popup_menu();
     connect_handlers();
+    // The first focus goes to the start button, so that the address box
+    // shows its placeholder until the user clicks into it.
+    m_start_button->setFocus(Qt::OtherFocusReason);
 }
 
 DesktopWindow::~DesktopWindow() {

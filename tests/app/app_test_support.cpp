@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <chrono>
 #include <vector>
 
 #include <QApplication>
@@ -10,6 +11,8 @@
 #include "app/desktop_window.h"
 #include "app/message_boxes.h"
 #include "app/shell.h"
+#include "app/start_up.h"
+#include "base/message.h"
 
 namespace qinghe::app::testing {
 
@@ -43,13 +46,17 @@ WindowFixture::WindowFixture() {
     window = std::make_unique<DesktopWindow>();
     window->set_work_folder(work.path());
     window->set_save_folder(save.path());
+    install_message_handler(window->shared_main_window());
     window->show();
     window->activateWindow();
-    QTest::qWaitForWindowActive(window.get());
+    // The offscreen platform activates at once; a window manager may take longer.
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("main window did not become active");
 }
 
 WindowFixture::~WindowFixture() {
     window.reset();
+    set_message_handler({});
     set_address_opener({});
     set_folder_picker({});
     clear_message_answers();
@@ -80,7 +87,8 @@ PictureServer::PictureServer(bool hold_requests) : m_server(std::make_unique<htt
     });
     m_port = m_server->bind_to_any_port("127.0.0.1");
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
-    m_server->wait_until_ready();
+    while (!m_server->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 PictureServer::~PictureServer() {

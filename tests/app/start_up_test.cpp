@@ -14,6 +14,7 @@
 #include "app/start_up.h"
 #include "app/update_notice.h"
 #include "app_test_support.h"
+#include "base/message.h"
 
 using namespace qinghe;
 using namespace qinghe::app;

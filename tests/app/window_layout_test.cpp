@@ -56,7 +56,7 @@ private slots:
         auto row = [](const char* name, const QString& caption, QRect rect, const char* kind) {
             QTest::newRow(name) << caption << rect << QString::fromLatin1(kind);
         };
-        row("address box", QStringLiteral("复制淘宝、天猫、阿里的商品连接地址粘贴到此文本框里，每行一个。"), {72, 3, 816, 309}, "AddressBox");
+        row("address box", QStringLiteral("复制淘宝、天猫、阿里的商品连接地址粘贴到此文本框里，每行一个。"), {72, 3, 816, 309}, "qinghe::app::AddressBox");
         row("address label", QStringLiteral("淘宝地址："), {8, 145, 88, 24}, "QLabel");
         row("shop link button", QStringLiteral("整店宝贝下载"), {920, 272, 120, 32}, "QPushButton");
         row("main pictures", QStringLiteral("下载主图"), {16, 325, 88, 24}, "QCheckBox");

@@ -7,7 +7,7 @@ PACKAGES="build-essential cmake pkg-config git
 libcurl4-openssl-dev libboost-regex-dev libssl-dev libcpp-httplib-dev
 googletest libgtest-dev libgmock-dev libbenchmark-dev
 qt6-base-dev qt6-base-dev-tools libgl-dev
-fp-utils xvfb xauth curl
+fp-utils xvfb xauth curl dpkg-dev
 clang-14 libclang-rt-14-dev"
 
 missing=""

@@ -4,7 +4,7 @@ namespace qinghe::app {
 
 namespace {
 // Placeholder numbers and names of the maker, our own.
-const QString kMakerHost = QStringLiteral("http://www.qinghe-taotu.example");
+const QString kMakerHost = QStringLiteral("http://www.taotu.example");
 const QString kFavouritesBase = QStringLiteral("https://favorite.taobao.com/popup/add_collection.htm");
 }  // namespace
 
@@ -29,13 +29,13 @@ const QString kSaveFolderLabel = QStringLiteral("保存位置：");
 const QString kBrowseButton = QStringLiteral("浏览");
 const QString kOpenFolderButton = QStringLiteral("打开文件夹");
 const QString kStyleSheetLabel = QStringLiteral("CSS地址：");
-const QString kSiteLabel = QStringLiteral("qinghe-taotu.example 青禾淘图");
+const QString kSiteLabel = QStringLiteral("青禾 taotu.example");
 const QString kFileListLabel = QStringLiteral("图片文件：");
 const QString kStartButton = QStringLiteral("立即下载");
 const QString kWelcomeStatus = QStringLiteral("欢迎使用《青禾淘宝图片搬家工具》，快速打造您的网络商城！");
-const QString kGroupLabel = QStringLiteral("官方指定QQ群：10000003");
-const QString kDayContact = QStringLiteral("10000001");
-const QString kNightContact = QStringLiteral("10000002");
+const QString kGroupLabel = QStringLiteral("官方指定QQ群：10003");
+const QString kDayContact = QStringLiteral("10001");
+const QString kNightContact = QStringLiteral("10002");
 const QString kSupportLink1 = QStringLiteral("客服QQ：") + kDayContact;
 const QString kSupportLink2 = QStringLiteral("客服QQ：") + kNightContact;
 const QString kFavouritesLink = QStringLiteral("收藏《青禾淘图小店》");

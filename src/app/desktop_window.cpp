@@ -126,6 +126,9 @@ void DesktopWindow::build_controls() {
 
     m_tips_panel = make_label(this, kTipsText, 904, 12, 147, 278);
     m_tips_panel->setWordWrap(true);
+    QFont tips_font = m_tips_panel->font();
+    tips_font.setPixelSize(11);  // the four tips fit the panel above the shop link button
+    m_tips_panel->setFont(tips_font);
     m_tips_panel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_shop_link_button = place(new QPushButton(kShopLinkButton, this), 920, 272, 120, 32);
 

@@ -77,7 +77,7 @@ private slots:
         check_for_update(f.window->shared_main_window(), address);
         // The check returns at once; the notice comes through the event loop.
         QTRY_COMPARE(shown_messages(), QStringList{QStringLiteral("信息：|请下载最新版本")});
-        QTRY_COMPARE(f.opened, QStringList{QStringLiteral("http://www.qinghe-taotu.example/")});
+        QTRY_COMPARE(f.opened, QStringList{QStringLiteral("http://www.taotu.example/")});
     }
 
     void save_folder_default_data() {

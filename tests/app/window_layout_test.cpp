@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(w.favourites_link()->geometry(), QRect(888, 599, 153, 16));
         QVERIFY(w.favourites_link()->text().startsWith(QStringLiteral("收藏《")));
         QVERIFY(w.favourites_link()->text().endsWith(QStringLiteral("》")));
-        QVERIFY(label_with(f.window.get(), QStringLiteral("qinghe-taotu.example 青禾淘图")));
+        QVERIFY(label_with(f.window.get(), QStringLiteral("青禾 taotu.example")));
     }
 
     void box_colours() {

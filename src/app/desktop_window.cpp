@@ -107,6 +107,8 @@ void DesktopWindow::closeEvent(QCloseEvent* event) {
 void DesktopWindow::drain_window_thread() {
     // A message box shown by queued work runs a nested event loop, in which
     // another wake may arrive; the outer drain picks that work up instead.
+    // Every post sends its own wake, so work queued meanwhile by a busy
+    // worker waits for the next invocation and the event loop keeps turning.
     if (m_draining) {
         m_drain_again = true;
         return;
@@ -115,7 +117,7 @@ void DesktopWindow::drain_window_thread() {
     do {
         m_drain_again = false;
         m_main_window->window_thread().drain();
-    } while ((m_drain_again || m_main_window->window_thread().has_pending()) && !m_main_window->is_closed());
+    } while (m_drain_again && !m_main_window->is_closed());
     m_draining = false;
 }
 

@@ -2,7 +2,9 @@
 
 #include <deque>
 
+#include <QCoreApplication>
 #include <QMessageBox>
+#include <QThread>
 
 namespace qinghe::app {
 
@@ -12,6 +14,10 @@ QStringList g_shown;
 }  // namespace
 
 int show_message_box(const QString& text, const QString& caption) {
+    // Widgets live on the window thread only; the core's handler routes
+    // every other thread's boxes there. A stray call is refused, not shown.
+    if (QCoreApplication::instance() && QThread::currentThread() != QCoreApplication::instance()->thread())
+        return 0;
     g_shown.append(caption + QLatin1Char('|') + text);
     if (!g_answers.empty()) {
         int answer = g_answers.front();

@@ -7,7 +7,7 @@
 namespace qinghe::app {
 
 // Shows the box on the calling thread, which must be the window thread, and
-// returns the button pressed (1 for OK).
+// returns the button pressed (1 for OK); 0 without a box on another thread.
 int show_message_box(const QString& text, const QString& caption);
 
 // Test seam, after KeePassXC's MessageBox::setNextAnswer: while answers are

@@ -15,6 +15,9 @@
 #include "app/message_boxes.h"
 #include "app_test_support.h"
 #include "base/date_time.h"
+#include "base/message.h"
+
+#include <thread>
 
 using namespace qinghe;
 using namespace qinghe::app;
@@ -95,6 +98,39 @@ private slots:
         QVERIFY(w.start_button()->isEnabled());
         QVERIFY(!w.dispatch_timer().isActive());
         QVERIFY(QDir(f.save.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+    }
+
+    void worker_message_box_is_shown_on_the_window_thread() {
+        testing::WindowFixture f;
+        clear_message_answers();
+        queue_message_answer(7);
+        int answer = -1;
+        std::thread worker([&] { answer = qinghe::show_message("\xD0\xC5\xCF\xA2"); });  // 信息
+        // The worker waits until the window thread has answered.
+        QTRY_COMPARE(shown_messages().size(), 1);
+        worker.join();
+        QCOMPARE(answer, 7);
+        QCOMPARE(shown_messages(), QStringList{QStringLiteral("信息：|信息")});
+    }
+
+    void window_may_close_while_a_worker_runs() {
+        testing::PictureServer server(/*hold_requests=*/true);
+        testing::WindowFixture f;
+        f.window->set_address_text(server.base() + "/pictures/late.jpg");
+        QTest::mouseClick(f.window->start_button(), Qt::LeftButton);
+        QTRY_COMPARE(server.waiting(), 1);
+        std::weak_ptr<MainWindow> engine_window = f.window->shared_main_window();
+        f.window.reset();  // the user closed the program
+        server.release_one();
+        QTRY_COMPARE(server.served(), 1);
+        // The worker held the engine's window to the end, wrote into the
+        // batch folder and touched no widget; then let it go.
+        QTRY_VERIFY(engine_window.expired());
+        const QStringList batches = QDir(f.save.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(batches.size(), 1);
+        QFile saved(QDir(f.save.path()).filePath(batches.front() + QStringLiteral("/late.jpg")));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray::fromStdString(testing::PictureServer::picture_body("late.jpg")));
     }
 
     void dispatch_timer_is_one_shot() {

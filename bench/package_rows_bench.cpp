@@ -1,0 +1,126 @@
+// The pure part of a Composite export of 2,000 items: listing fields and
+// sale properties cut out of each page, the row assembled and converted, and
+// the package file's bytes made once from all rows; beside the baseline of
+// writing those final bytes to disk once. package_export_bench runs the real
+// export, which rewrites the whole file at every item; the ratio of its total
+// to these two shows what that rewriting costs.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/files.h"
+#include "base/html.h"
+#include "package/item_harvest.h"
+#include "package/listing_fields.h"
+#include "package/package_format.h"
+#include "package/package_row.h"
+#include "package/sale_properties.h"
+
+namespace qinghe {
+namespace {
+
+int item_count() {
+    const char* value = std::getenv("QINGHE_BENCH_ITEMS");
+    const int n = value ? std::atoi(value) : 0;
+    return n > 0 ? n : 2000;
+}
+
+// The page and description shapes of package_export_bench: a Tmall-shaped
+// page with five main pictures, three sale values and a sale-combination
+// map, and a 20 KB description.
+Text item_page(int n) {
+    Text page = "<title>Item " + std::to_string(n) + "-tmall.com</title>\"descUrl\":\"http://d.test/x\"";
+    page += "<a href=\"?q=1%5f50010850&s=1\">shopId=60129786;<input name=\"region\" value=\"ABCDEFGH\">";
+    page += "<span>&yen;199.00</span>";
+    for (int v = 0; v < 3; ++v) {
+        page += "<li data-value=\"20509:" + std::to_string(v) + "\" title=\"v" + std::to_string(v) + "\"></li>";
+    }
+    page += "<ul class=\"tb-selected\">";
+    for (int p = 0; p < 5; ++p) {
+        page += "<img src=\"http://img.invalid/i" + std::to_string(p) + ".jpg_50x50.jpg\">";
+    }
+    page += "</ul><p>selling point</p>";
+    page += "skuMap\":{\";20509:0;\":{\"price\":\"1.00\",\"stock\":3}}";
+    return page;
+}
+
+Text description() {
+    Text d;
+    while (d.size() < 20 * 1024) d += "<p><img alt=\"\" src=\"http://img.invalid/d.jpg\"> text, \"quoted\"</p>\r\n";
+    return d;
+}
+
+Text row_of(const Text& page, const Text& address, const Text& description_text) {
+    const MarketplaceKind kind = detect_marketplace(page);
+    PackageRowFields f;
+    f.title = extract_title(page);
+    f.category_run = category_and_shop_run(page);
+    f.location_run = location_run(location_text(page, kind, [](std::string_view) { return Bytes(); }));
+    f.price = price_text(page, kind);
+    const BrandAndModel brand = brand_and_model(page);
+    f.input_values = brand.input_values;
+    f.outer_id = finish_outer_id(brand.outer_id);
+    f.user_name = user_name(page, address);
+    f.subtitle = selling_point(page);
+    f.description = strip_hyperlinks(description_text);
+    const SaleValues sale = find_sale_values(page);
+    f.has_sale_values = sale.present;
+    f.sale_values = sale_values_text(sale.values);
+    f.property_names = property_names_text(sale.values);
+    int position = 0;
+    for (const MainPicture& picture : find_main_pictures(page)) {
+        f.main_picture_entries += main_picture_entry(picture.name, position++);
+    }
+    f.sku_props = sale_combinations_text(page);
+    f.picture_status = picture_status_text(1, position);
+    f.item_id = text_between(address, "id=", "&");
+    return final_row_form(assemble_package_row(f));
+}
+
+Text all_rows() {
+    const Text description_text = description();
+    std::vector<Text> rows;
+    for (int n = 1; n <= item_count(); ++n) {
+        rows.push_back(row_of(item_page(n), "http://detail.tmall.com/item.htm?id=" + std::to_string(n),
+                              description_text));
+    }
+    Text joined;  // newest first
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        if (!joined.empty()) joined += "\r\n";
+        joined += *row;
+    }
+    return joined;
+}
+
+void BM_BuildRowsAndFileBytes(benchmark::State& state) {
+    size_t bytes = 0;
+    for (auto _ : state) {
+        const Bytes file = package_file_bytes_of_final(all_rows());
+        bytes = file.size();
+        benchmark::DoNotOptimize(file.data());
+    }
+    state.counters["items"] = item_count();
+    state.counters["file_MB"] = static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_BuildRowsAndFileBytes)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_WriteFinalFileOnce(benchmark::State& state) {
+    const Bytes file = package_file_bytes_of_final(all_rows());
+    const auto folder = std::filesystem::temp_directory_path() / "qinghe-package-rows-bench";
+    std::filesystem::create_directories(folder);
+    const Text path = (folder / "package.csv").string();
+    for (auto _ : state) {
+        if (!write_file(path, file)) state.SkipWithError("write failed");
+    }
+    state.counters["file_MB"] = static_cast<double>(file.size()) / (1024.0 * 1024.0);
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_WriteFinalFileOnce)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+}  // namespace qinghe
+
+BENCHMARK_MAIN();

@@ -11,6 +11,7 @@
 #include "app/clickable_label.h"
 #include "app/desktop_window.h"
 #include "app/help_file.h"
+#include "app/message_boxes.h"
 #include "app/shell.h"
 #include "app_test_support.h"
 #include "base/date_time.h"
@@ -170,6 +171,16 @@ private slots:
         // The open-folder button shows the save folder itself.
         QTest::mouseClick(f.window->open_folder_button(), Qt::LeftButton);
         QCOMPARE(f.opened.last(), QUrl::fromLocalFile(other.path()).toString());
+    }
+
+    void browse_refuses_a_folder_gbk_cannot_name() {
+        testing::WindowFixture f;
+        set_folder_picker([](QWidget*, const QString&) { return QStringLiteral("/home/u/\U0001F600"); });
+        const QString before = f.window->save_folder_box()->text();
+        QTest::mouseClick(f.window->browse_button(), Qt::LeftButton);
+        QCOMPARE(f.window->save_folder_box()->text(), before);
+        QCOMPARE(shown_messages(),
+                 QStringList{QStringLiteral("信息：|这个文件夹的名称含有无法保存的字符，请另选一个文件夹！")});
     }
 
     void help_is_written_once_and_opened() {

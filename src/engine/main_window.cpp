@@ -86,7 +86,17 @@ bool MainWindow::independent_package_selected() {
     return read<bool>([](WindowControls& c) { return c.independent_package_selected(); });
 }
 Text MainWindow::save_folder_text() {
-    return read<Text>([](WindowControls& c) { return c.save_folder_text(); });
+    // After close() a worker still gets the folder it was saving into: an
+    // empty folder would turn its paths into paths at the file system root.
+    Text folder = read<Text>([this](WindowControls& c) {
+        Text text = c.save_folder_text();
+        std::lock_guard<std::mutex> lock(m_save_folder_mutex);
+        m_last_save_folder = text;
+        return text;
+    });
+    if (!m_closed.load()) return folder;
+    std::lock_guard<std::mutex> lock(m_save_folder_mutex);
+    return m_last_save_folder;
 }
 Text MainWindow::description_store() {
     return read<Text>([this](WindowControls&) { return m_description_store; });

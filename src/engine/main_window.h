@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "base/text.h"
 #include "engine/batch_job.h"
@@ -84,7 +85,8 @@ public:
     void set_description_store(const Text& text);
     void notify_batch_finished();
 
-    // Any thread. Blocking reads; defaults after close().
+    // Any thread. Blocking reads; defaults after close(), except that
+    // save_folder_text keeps giving the last folder read before it.
     Text address_text();
     bool option_checked(OptionBox box);
     bool independent_package_selected();
@@ -115,6 +117,8 @@ private:
     std::atomic<bool> m_closed{false};
     BatchJob m_job;
     Text m_description_store;  // touched on the window thread only
+    std::mutex m_save_folder_mutex;
+    Text m_last_save_folder;
 };
 
 // Any thread: the worker epilogue in its common order: progress bar to 100,

@@ -157,6 +157,8 @@ TEST(MainWindow, ClosedWindowNeverTouchesItsControls) {
     fake->save_folder = "kept";
     auto window = test_support::make_fake_main_window(*fake);
 
+    // start_batch reads the save folder before any worker runs.
+    EXPECT_EQ(window->save_folder_text(), "kept");
     // A write queued by a worker before close() is dropped with the queue.
     std::thread([&] { window->set_status_text("queued"); }).join();
     window->close();
@@ -170,7 +172,9 @@ TEST(MainWindow, ClosedWindowNeverTouchesItsControls) {
     std::thread([held] {
         held->set_status_text("late");
         held->set_dispatch_timer(1);
-        EXPECT_EQ(held->save_folder_text(), "");
+        // Still the folder of the batch: an empty one would send the
+        // worker's files to the file system root.
+        EXPECT_EQ(held->save_folder_text(), "kept");
         EXPECT_FALSE(held->option_checked(OptionBox::DownloadMainPictures));
         EXPECT_EQ(held->show_message("x"), 0);
         EXPECT_TRUE(held->is_closed());

@@ -1,133 +1,189 @@
-// A whole harvest batch against the fake marketplace on 127.0.0.1, beside the
-// baseline of fetching the same pages and pictures one after another with
-// the curl command (one process, HTTP/1.0 as the program asks, no parsing,
-// nothing written).
+// A harvest batch of 100 items with 30 pictures of 50 KB each, served on
+// 127.0.0.1, run by the headless runner as a child process; beside the
+// baseline of fetching the same address list (each page and picture once)
+// one after another with the curl command in one process (HTTP/1.0, as the
+// program asks). Reports wall times and the runner's peak resident memory.
 //
-// The batch repeats the three bundled items (Taobao, Tmall, 1688) under
-// different item numbers, so that every item gets a folder of its own and
-// fetches all its pictures. QINGHE_BENCH_ROUNDS sets the repeats (default 20,
-// 60 items). Needs curl on PATH for the baseline.
+//   QINGHE_BENCH_ITEMS     items (default 100)
+//   QINGHE_BENCH_PICTURES  pictures per item (default 30)
+//   QINGHE_CLI_PATH        the runner (default: src/cli/qinghe-taotu-cli of this build)
+//
+// Needs curl on PATH for the baseline.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <httplib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
-
-#include "cli/headless_runner.h"
-#include "support/fake_market.h"
 
 namespace {
 
-using qinghe::test_support::FakeMarket;
-using qinghe::test_support::MarketItem;
+namespace fs = std::filesystem;
 
-int rounds() {
-    const char* value = std::getenv("QINGHE_BENCH_ROUNDS");
+constexpr size_t kPictureBytes = 50 * 1024;
+
+int setting(const char* name, int fallback) {
+    const char* value = std::getenv(name);
     const int n = value ? std::atoi(value) : 0;
-    return n > 0 ? n : 20;
+    return n > 0 ? n : fallback;
 }
 
-// The item address made distinct by a leading "nid=" (the first "id=" of
-// the address names the item folder); the market ignores the query.
-std::string numbered_address(const std::string& address, int n) {
-    const size_t query = address.find('?');
-    if (query == std::string::npos) return address + "?nid=" + std::to_string(n);
-    return address.substr(0, query + 1) + "nid=" + std::to_string(n) + "&" + address.substr(query + 1);
+int items() { return setting("QINGHE_BENCH_ITEMS", 100); }
+int pictures() { return setting("QINGHE_BENCH_PICTURES", 30); }
+
+std::string cli_path() {
+    if (const char* path = std::getenv("QINGHE_CLI_PATH")) return path;
+    return (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "src" / "cli" / "qinghe-taotu-cli")
+        .string();
 }
 
-struct Market {
-    FakeMarket market;
-    std::vector<std::string> item_addresses;
-    std::vector<std::string> fetched_addresses;  // what the baseline fetches
+std::string page_address(int item) { return "http://item.taobao.com/item.htm?id=" + std::to_string(item); }
+std::string picture_address(int item, int picture) {
+    return "http://img.example.com/" + std::to_string(item) + "/p" + std::to_string(picture) + ".jpg";
+}
 
-    Market() {
-        qinghe::test_support::add_demo_items(market);
-        market.start();
-        int n = 1;
-        for (int round = 0; round < rounds(); ++round) {
-            for (const MarketItem& item : qinghe::test_support::demo_items()) {
-                const std::string address = numbered_address(item.address, n++);
-                item_addresses.push_back(address);
-                fetched_addresses.push_back(address);
-                fetched_addresses.push_back("http://" + item.description_host + item.description_path);
-                for (const auto* list : {&item.main_pictures, &item.description_pictures, &item.style_sheet_pictures}) {
-                    fetched_addresses.insert(fetched_addresses.end(), list->begin(), list->end());
-                }
-            }
-        }
+// Item pages name their pictures as the main-picture stage finds them:
+// quoted "http…" links ending in ".jpg". Every picture is 50 KB of bytes
+// that differ per picture.
+class Shop {
+public:
+    Shop() {
+        m_server.Get(R"(/item\.htm)", [](const httplib::Request& request, httplib::Response& response) {
+            const int item = std::atoi(request.get_param_value("id").c_str());
+            std::string page = "<html><head><title>Item " + std::to_string(item) + "</title></head><body>";
+            for (int p = 1; p <= pictures(); ++p) page += "<img src=\"" + picture_address(item, p) + "\">";
+            response.set_content(page + "</body></html>", "text/html");
+        });
+        m_server.Get(R"(/(\d+)/p(\d+)\.jpg)", [](const httplib::Request& request, httplib::Response& response) {
+            std::string body(kPictureBytes, '\0');
+            unsigned seed = static_cast<unsigned>(std::stoi(request.matches[1]) * 131 + std::stoi(request.matches[2]));
+            for (char& c : body) c = static_cast<char>(seed = seed * 1103515245u + 12345u);
+            response.set_content(body, "image/jpeg");
+        });
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        while (!m_server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    ~Shop() {
+        m_server.stop();
+        m_thread.join();
+    }
+    std::vector<std::string> routes() const {
+        const std::string to = ":80:127.0.0.1:" + std::to_string(m_port);
+        return {"item.taobao.com" + to, "img.example.com" + to};
+    }
+
+private:
+    httplib::Server m_server;
+    std::thread m_thread;
+    int m_port = -1;
 };
 
-Market& market() {
-    static Market m;
-    return m;
+Shop& shop() {
+    static Shop s;
+    return s;
 }
 
-std::filesystem::path fresh_folder(const char* name) {
-    const auto folder = std::filesystem::temp_directory_path() / name;
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+fs::path fresh_folder(const char* name) {
+    const fs::path folder = fs::temp_directory_path() / name;
+    fs::remove_all(folder);
+    fs::create_directories(folder);
     return folder;
 }
 
-// Runs with standard output sent to /dev/null: the runner prints every status.
-template <typename Work>
-void quietly(Work work) {
-    std::fflush(stdout);
-    const int saved = ::dup(1);
-    const int null_output = ::open("/dev/null", O_WRONLY);
-    ::dup2(null_output, 1);
-    work();
-    std::fflush(stdout);
-    ::dup2(saved, 1);
-    ::close(saved);
-    ::close(null_output);
+// Runs the command with output to /dev/null; returns its exit status and
+// peak resident set (KB).
+int run_child(const std::vector<std::string>& command, long& peak_rss_kb) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null_output = ::open("/dev/null", O_WRONLY);
+        ::dup2(null_output, 1);
+        ::dup2(null_output, 2);
+        std::vector<char*> argv;
+        std::vector<std::string> copy = command;
+        for (std::string& a : copy) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    peak_rss_kb = usage.ru_maxrss;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 void BM_HarvestBatch(benchmark::State& state) {
-    Market& m = market();
-    const auto save = fresh_folder("qinghe-harvest-bench");
-    qinghe::HeadlessOptions options;
-    options.save_folder = save.string();
-    options.connect_to = m.market.routes();
-    std::string list;
-    for (const std::string& address : m.item_addresses) list += address + "\r\n";
-    int status = -1;
-    for (auto _ : state) {
-        quietly([&] { status = qinghe::run_batch_headless(options, list); });
+    Shop& s = shop();
+    const fs::path folder = fresh_folder("qinghe-harvest-bench");
+    {
+        std::ofstream list(folder / "addresses.txt");
+        for (int i = 1; i <= items(); ++i) list << page_address(i) << "\n";
     }
-    if (status != qinghe::kExitBatchEnded) state.SkipWithError("the batch did not end");
+    long peak_rss_kb = 0;
+    int status = -1;
     size_t files = 0;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(save)) files += entry.is_regular_file();
-    state.counters["items"] = static_cast<double>(m.item_addresses.size());
-    state.counters["files"] = static_cast<double>(files);
-    std::filesystem::remove_all(save);
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::remove_all(folder / "save");
+        fs::create_directory(folder / "save");
+        std::vector<std::string> command{cli_path(), "--save", (folder / "save").string(), "--no-export"};
+        for (const std::string& route : s.routes()) {
+            command.push_back("--connect-to");
+            command.push_back(route);
+        }
+        command.push_back((folder / "addresses.txt").string());
+        state.ResumeTiming();
+        status = run_child(command, peak_rss_kb);
+        state.PauseTiming();
+        files = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(folder / "save")) {
+            files += entry.is_regular_file() && entry.path().extension() == ".jpg";
+        }
+        state.ResumeTiming();
+    }
+    if (status != 0) state.SkipWithError("the runner failed");
+    if (files != static_cast<size_t>(items() * pictures())) state.SkipWithError("pictures missing");
+    state.counters["items"] = items();
+    state.counters["pictures"] = static_cast<double>(files);
+    state.counters["peak_rss_MB"] = static_cast<double>(peak_rss_kb) / 1024.0;
+    fs::remove_all(folder);
 }
-// One batch per process run: the package rows of a batch stay for the run.
-BENCHMARK(BM_HarvestBatch)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HarvestBatch)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SequentialCurl(benchmark::State& state) {
-    Market& m = market();
-    const auto folder = fresh_folder("qinghe-curl-bench");
-    const auto config = folder / "urls.conf";
+    Shop& s = shop();
+    const fs::path folder = fresh_folder("qinghe-curl-bench");
+    int requests = 0;
     {
-        std::ofstream out(config);
-        for (const std::string& route : m.market.routes()) out << "connect-to = \"" << route << "\"\n";
-        for (const std::string& address : m.fetched_addresses) {
-            out << "url = \"" << address << "\"\noutput = \"/dev/null\"\n";
+        std::ofstream config(folder / "urls.conf");
+        for (const std::string& route : s.routes()) config << "connect-to = \"" << route << "\"\n";
+        for (int i = 1; i <= items(); ++i) {
+            config << "url = \"" << page_address(i) << "\"\noutput = \"/dev/null\"\n";
+            ++requests;
+            for (int p = 1; p <= pictures(); ++p) {
+                config << "url = \"" << picture_address(i, p) << "\"\noutput = \"/dev/null\"\n";
+                ++requests;
+            }
         }
     }
-    const std::string command = "curl --silent --http1.0 --config '" + config.string() + "'";
+    long peak_rss_kb = 0;
     int status = -1;
-    for (auto _ : state) status = std::system(command.c_str());
+    for (auto _ : state) {
+        status = run_child({"curl", "--silent", "--fail", "--http1.0", "--config", (folder / "urls.conf").string()},
+                           peak_rss_kb);
+    }
     if (status != 0) state.SkipWithError("curl failed");
-    state.counters["requests"] = static_cast<double>(m.fetched_addresses.size());
-    std::filesystem::remove_all(folder);
+    state.counters["requests"] = requests;
+    state.counters["peak_rss_MB"] = static_cast<double>(peak_rss_kb) / 1024.0;
+    fs::remove_all(folder);
 }
 BENCHMARK(BM_SequentialCurl)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 

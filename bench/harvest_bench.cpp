@@ -2,7 +2,9 @@
 // 127.0.0.1, run by the headless runner as a child process; beside the
 // baseline of fetching the same address list (each page and picture once)
 // one after another with the curl command in one process (HTTP/1.0, as the
-// program asks). Reports wall times and the runner's peak resident memory.
+// program asks), into /dev/null and into one file each. Reports wall times
+// and the runner's peak resident memory. The runner runs with its default
+// options but without the data package (--no-export).
 //
 //   QINGHE_BENCH_ITEMS     items (default 100)
 //   QINGHE_BENCH_PICTURES  pictures per item (default 30)
@@ -158,25 +160,34 @@ void BM_HarvestBatch(benchmark::State& state) {
 }
 BENCHMARK(BM_HarvestBatch)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_SequentialCurl(benchmark::State& state) {
+// The curl baseline: every page and picture once, one after another, into
+// /dev/null or (to_files) each into a file of its own, as the runner saves
+// them.
+void sequential_curl(benchmark::State& state, bool to_files) {
     Shop& s = shop();
     const fs::path folder = fresh_folder("qinghe-curl-bench");
+    const fs::path output = folder / "out";
     int requests = 0;
     {
         std::ofstream config(folder / "urls.conf");
         for (const std::string& route : s.routes()) config << "connect-to = \"" << route << "\"\n";
-        for (int i = 1; i <= items(); ++i) {
-            config << "url = \"" << page_address(i) << "\"\noutput = \"/dev/null\"\n";
+        auto add = [&](const std::string& address, const std::string& name) {
+            config << "url = \"" << address << "\"\noutput = \""
+                   << (to_files ? (output / name).string() : std::string("/dev/null")) << "\"\n";
             ++requests;
-            for (int p = 1; p <= pictures(); ++p) {
-                config << "url = \"" << picture_address(i, p) << "\"\noutput = \"/dev/null\"\n";
-                ++requests;
-            }
+        };
+        for (int i = 1; i <= items(); ++i) {
+            add(page_address(i), std::to_string(i) + ".htm");
+            for (int p = 1; p <= pictures(); ++p) add(picture_address(i, p), std::to_string(i) + "_" + std::to_string(p) + ".jpg");
         }
     }
     long peak_rss_kb = 0;
     int status = -1;
     for (auto _ : state) {
+        state.PauseTiming();
+        fs::remove_all(output);
+        fs::create_directory(output);
+        state.ResumeTiming();
         status = run_child({"curl", "--silent", "--fail", "--http1.0", "--config", (folder / "urls.conf").string()},
                            peak_rss_kb);
     }
@@ -185,7 +196,12 @@ void BM_SequentialCurl(benchmark::State& state) {
     state.counters["peak_rss_MB"] = static_cast<double>(peak_rss_kb) / 1024.0;
     fs::remove_all(folder);
 }
+
+void BM_SequentialCurl(benchmark::State& state) { sequential_curl(state, false); }
 BENCHMARK(BM_SequentialCurl)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SequentialCurlToFiles(benchmark::State& state) { sequential_curl(state, true); }
+BENCHMARK(BM_SequentialCurlToFiles)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -70,7 +70,8 @@ protected:
         // Sends a little, then nothing, holding the connection open.
         s.Get("/stall.jpg", [this](const httplib::Request&, httplib::Response& r) {
             r.set_content_provider(100000, "image/jpeg", [this](size_t offset, size_t, httplib::DataSink& sink) {
-                if (offset == 0) return sink.write("\xFF\xD8\xFF\xE0 stalled", 14);
+                static const std::string start = std::string("\xFF\xD8\xFF\xE0", 4) + " stalled";
+                if (offset == 0) return sink.write(start.data(), start.size());
                 while (!m_server.stopping()) std::this_thread::sleep_for(20ms);
                 return false;
             });

@@ -7,6 +7,7 @@
 #   FUZZ_BUILD_DIR build folder (default: build-fuzz in the source root)
 #   FUZZ_CXX       compiler (default: clang++-14)
 #   FUZZ_JOBS      build jobs (default: nproc)
+#   FUZZ_PARALLEL  targets run at once (default: nproc)
 #
 # Exits 1 when a target crashes, leaks, times out or breaks an invariant; the
 # input that did it is kept in $FUZZ_BUILD_DIR/crashes/<target>/. Copy it to
@@ -37,27 +38,52 @@ dictionary_of() {
   esac
 }
 
-failed=""
-for target in $targets; do
+# Runs one target; its outcome goes to $build/status/<target>.
+run_target() {
+  target=$1
   corpus="$build/corpus/$target"
   crashes="$build/crashes/$target"
   log="$build/logs/$target.log"
-  mkdir -p "$corpus" "$crashes" "$(dirname "$log")"
+  mkdir -p "$corpus" "$crashes" "$(dirname "$log")" "$build/status"
   seeds=""
   for folder in "$here/corpus/$target" "$here/regressions/$target" "$root/tests/fixtures"; do
     [ -d "$folder" ] && seeds="$seeds $folder"
   done
-  echo "== $target: ${seconds}s"
   # The first folder collects what the fuzzer finds; the others only seed it.
   # shellcheck disable=SC2086
   if "$build/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
        -dict="$(dictionary_of "$target")" -artifact_prefix="$crashes/" -print_final_stats=1 \
        "$corpus" $seeds >"$log" 2>&1; then
-    grep -E '^stat::number_of_executed_units|^#[0-9]+.*DONE' "$log" | tail -n 2 || true
+    echo ok >"$build/status/$target"
+  else
+    echo failed >"$build/status/$target"
+  fi
+}
+
+# Targets run side by side, one per core, so the whole run takes about
+# seconds x targets / cores.
+parallel=${FUZZ_PARALLEL:-$(nproc)}
+running=0
+for target in $targets; do
+  echo "== $target: ${seconds}s"
+  run_target "$target" &
+  running=$((running + 1))
+  if [ "$running" -ge "$parallel" ]; then
+    wait
+    running=0
+  fi
+done
+wait
+
+failed=""
+for target in $targets; do
+  log="$build/logs/$target.log"
+  if [ "$(cat "$build/status/$target" 2>/dev/null)" = ok ]; then
+    echo "$target: $(grep -E '^stat::number_of_executed_units' "$log" | tail -n 1)"
   else
     echo "!! $target failed; last lines of $log:"
     tail -n 40 "$log"
-    ls -l "$crashes"
+    ls -l "$build/crashes/$target"
     failed="$failed $target"
   fi
 done

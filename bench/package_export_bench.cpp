@@ -16,6 +16,7 @@
 #include "package/data_package.h"
 #include "package/export_item_package.h"
 #include "package/sale_properties.h"
+#include "package_bench_items.h"
 
 namespace qinghe {
 namespace {
@@ -42,29 +43,6 @@ public:
     int show_message(const Text&, int, const Text&) override { return 0; }
 };
 
-// A Tmall-shaped page: no location script to fetch, five main pictures,
-// three sale values and a sale-combination map.
-Text item_page(int n) {
-    Text page = "<title>Item " + std::to_string(n) + "-tmall.com</title>\"descUrl\":\"http://d.test/x\"";
-    page += "<a href=\"?q=1%5f50010850&s=1\">shopId=60129786;<input name=\"region\" value=\"ABCDEFGH\">";
-    page += "<span>&yen;199.00</span>";
-    for (int v = 0; v < 3; ++v) {
-        page += "<li data-value=\"20509:" + std::to_string(v) + "\" title=\"v" + std::to_string(v) + "\"></li>";
-    }
-    page += "<ul class=\"tb-selected\">";
-    for (int p = 0; p < 5; ++p) {
-        page += "<img src=\"http://img.invalid/i" + std::to_string(p) + ".jpg_50x50.jpg\">";
-    }
-    page += "</ul><p>selling point</p>";
-    page += "skuMap\":{\";20509:0;\":{\"price\":\"1.00\",\"stock\":3}}";
-    return page;
-}
-
-Text description() {
-    Text d;
-    while (d.size() < 20 * 1024) d += "<p><img alt=\"\" src=\"http://img.invalid/d.jpg\"> text, \"quoted\"</p>\r\n";
-    return d;
-}
 
 void BM_CompositeExport(benchmark::State& state) {
     const char* items_env = std::getenv("QINGHE_BENCH_ITEMS");
@@ -80,7 +58,7 @@ void BM_CompositeExport(benchmark::State& state) {
     MainWindow window(controls, window_thread);
     window.job().batch_folder_name = "batch";
     window.job().progress_tag = "1/1";
-    window.set_description_store(description());
+    window.set_description_store(bench_items::description());
 
     const Text batch_path = root.string() + "\\batch\\";
     const Text package_folder = batch_path + "package\\";
@@ -97,7 +75,7 @@ void BM_CompositeExport(benchmark::State& state) {
             window.job().current_address = "http://detail.tmall.com/item.htm?id=" + std::to_string(n);
             ItemHarvest harvest;
             harvest.item_id = std::to_string(n);
-            harvest.page_text = item_page(n);
+            harvest.page_text = bench_items::item_page(n);
             harvest.item_folder_path = batch_path;
             harvest.package_folder_path = package_folder;
             const auto start = std::chrono::steady_clock::now();

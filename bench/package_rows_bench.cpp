@@ -18,6 +18,7 @@
 #include "package/package_format.h"
 #include "package/package_row.h"
 #include "package/sale_properties.h"
+#include "package_bench_items.h"
 
 namespace qinghe {
 namespace {
@@ -28,30 +29,6 @@ int item_count() {
     return n > 0 ? n : 2000;
 }
 
-// The page and description shapes of package_export_bench: a Tmall-shaped
-// page with five main pictures, three sale values and a sale-combination
-// map, and a 20 KB description.
-Text item_page(int n) {
-    Text page = "<title>Item " + std::to_string(n) + "-tmall.com</title>\"descUrl\":\"http://d.test/x\"";
-    page += "<a href=\"?q=1%5f50010850&s=1\">shopId=60129786;<input name=\"region\" value=\"ABCDEFGH\">";
-    page += "<span>&yen;199.00</span>";
-    for (int v = 0; v < 3; ++v) {
-        page += "<li data-value=\"20509:" + std::to_string(v) + "\" title=\"v" + std::to_string(v) + "\"></li>";
-    }
-    page += "<ul class=\"tb-selected\">";
-    for (int p = 0; p < 5; ++p) {
-        page += "<img src=\"http://img.invalid/i" + std::to_string(p) + ".jpg_50x50.jpg\">";
-    }
-    page += "</ul><p>selling point</p>";
-    page += "skuMap\":{\";20509:0;\":{\"price\":\"1.00\",\"stock\":3}}";
-    return page;
-}
-
-Text description() {
-    Text d;
-    while (d.size() < 20 * 1024) d += "<p><img alt=\"\" src=\"http://img.invalid/d.jpg\"> text, \"quoted\"</p>\r\n";
-    return d;
-}
 
 Text row_of(const Text& page, const Text& address, const Text& description_text) {
     const MarketplaceKind kind = detect_marketplace(page);
@@ -81,10 +58,10 @@ Text row_of(const Text& page, const Text& address, const Text& description_text)
 }
 
 Text all_rows() {
-    const Text description_text = description();
+    const Text description_text = bench_items::description();
     std::vector<Text> rows;
     for (int n = 1; n <= item_count(); ++n) {
-        rows.push_back(row_of(item_page(n), "http://detail.tmall.com/item.htm?id=" + std::to_string(n),
+        rows.push_back(row_of(bench_items::item_page(n), "http://detail.tmall.com/item.htm?id=" + std::to_string(n),
                               description_text));
     }
     Text joined;  // newest first

@@ -4,7 +4,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
-QINGHE_BUILD_TESTS=OFF ./scripts/build.sh -DQINGHE_BUILD_TESTS=OFF -DQINGHE_BUILD_BENCH=OFF
+./scripts/build.sh -DQINGHE_BUILD_TESTS=OFF -DQINGHE_BUILD_BENCH=OFF
 BUILD_DIR="${BUILD_DIR:-build}"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$BUILD_DIR/src/app/qinghe-taotu" ]; then
   exec "$BUILD_DIR/src/app/qinghe-taotu"

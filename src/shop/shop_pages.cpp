@@ -27,8 +27,8 @@ constexpr ShopMarkers k1688Markers{
 
 bool contains(const Text& text, const char* part) { return find_text(text, part) != -1; }
 
+// An empty or non-numeric count reads as 0 pages.
 int whole_pages(const Text& count_text) {
-    if (count_text.empty()) return 1;
     double pages = std::trunc(text_to_number(count_text));
     if (!(pages > 0)) return 0;  // also NaN
     if (pages > kMaxShopPages) return kMaxShopPages;
@@ -73,7 +73,10 @@ ShopAddressCheck check_shop_address(const Text& typed) {
 int list_page_count(ShopKind kind, const Text& first_page) {
     const ShopMarkers& markers = shop_markers(kind);
     if (!contains(first_page, markers.count_marker)) return -1;
-    Text count_text = split_text(split_text(first_page, markers.count_marker).at(2), "<").at(1);
+    Text after_marker = split_text(first_page, markers.count_marker).at(2);
+    // A page cut off right behind the marker holds no count at all.
+    if (after_marker.empty()) return 1;
+    Text count_text = split_text(after_marker, "<").at(1);
     if (kind == ShopKind::Ali1688) return whole_pages(count_text);
     // "1/23": the part after "/" is the number of pages.
     if (!contains(count_text, "/")) return 1;

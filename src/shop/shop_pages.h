@@ -38,8 +38,9 @@ struct ShopAddressCheck {
 ShopAddressCheck check_shop_address(const Text& typed);
 
 // The number of list pages told by a shop's first page, or -1 when the
-// page-count marker is missing. A count text that is empty or (Tmall,
-// Taobao) holds no "/" means one page; the count is never below 0 and is
+// page-count marker is missing. A marker at the very end of the page, or
+// (Tmall, Taobao) a count text without "/", means one page; an empty or
+// non-numeric count means 0 pages. The count is never below 0 and is
 // capped at kMaxShopPages so that a hostile page cannot make it absurd.
 inline constexpr int kMaxShopPages = 100000;
 int list_page_count(ShopKind kind, const Text& first_page);

@@ -65,7 +65,8 @@ TEST(ListPageCount, ReadsTheCountBehindTheMarker) {
         {ShopKind::Tmall, "", -1},
         {ShopKind::Tmall, "<b class=\"ui-page-s-len\">7</b>", 1},     // no "/": one page
         {ShopKind::Tmall, "x<b class=\"ui-page-s-len\">", 1},         // marker at the end
-        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/</b>", 1},
+        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/</b>", 0},      // empty count after "/"
+        {ShopKind::Tmall, "<b class=\"ui-page-s-len\"></b>", 1},       // empty text: no "/"
         {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/0</b>", 0},
         {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/-4</b>", 0},
         {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/abc</b>", 0},
@@ -77,7 +78,8 @@ TEST(ListPageCount, ReadsTheCountBehindTheMarker) {
         {ShopKind::Taobao, "<b class=\"ui-page-s-len\">1/5</b>", -1},
         {ShopKind::Ali1688, "<em class=\"page-count\">12</em>", 12},
         {ShopKind::Ali1688, "<em class=\"page-count\">0</em>", 0},
-        {ShopKind::Ali1688, "<em class=\"page-count\">", 1},
+        {ShopKind::Ali1688, "<em class=\"page-count\">", 1},          // marker at the end
+        {ShopKind::Ali1688, "<em class=\"page-count\"></em>", 0},
         {ShopKind::Ali1688, "<em class=\"page\">12</em>", -1},
     };
     for (const CountCase& c : cases) {

@@ -39,13 +39,31 @@ constexpr std::string_view kPictureExtension = ".tbi";
 
 bool contains(std::string_view t, std::string_view marker) { return find_text(t, marker) > 0; }
 
+Text ascii_lower(std::string_view t) {
+    Text out(t);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+// A main picture and an attribute picture of the same file have names that
+// differ only in letter case, and Taobao Assistant's file system takes them
+// for one file: a package picture already there under either spelling counts.
+bool package_picture_exists(const ItemHarvest& harvest, const Text& picture_name) {
+    for (const Text& name : {ascii_lower(picture_name), to_upper_text(picture_name)}) {
+        if (file_exists(join_text({harvest.package_folder_path, name, kPictureExtension}))) return true;
+    }
+    return false;
+}
+
 // Fetches a package picture into the package folder unless a file of that
 // name is already there. A failed transfer writes nothing, so a later item
 // fetches the picture again instead of finding a broken file.
 void save_package_picture(MainWindow& window, const ItemHarvest& harvest, const Text& picture_name,
                           std::string_view address) {
+    if (package_picture_exists(harvest, picture_name)) return;
     const Text path = join_text({harvest.package_folder_path, picture_name, kPictureExtension});
-    if (file_exists(path)) return;
     const FetchResult fetched = fetch_url_checked(address);
     if (!fetched.complete || fetched.body.empty() || fetched.status >= 400) return;
     write_file(path, fetched.body);

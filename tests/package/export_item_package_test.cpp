@@ -250,6 +250,23 @@ TEST_F(ExportItemPackageTest, SharedPictureIsFetchedOncePerPackageFolder) {
               fixture("header.csv") + "\r\n" + row + "\r\n" + row + "\r\n");
 }
 
+TEST_F(ExportItemPackageTest, PictureUsedAsMainAndAttributePictureIsFetchedOnce) {
+    // The red sale value shows the first main picture: the attribute picture
+    // (upper-case name) is written first, the main picture finds it.
+    ItemHarvest harvest = harvest_for(kTaobao);
+    harvest.page_text = replace_text(harvest.page_text, "bao/TB2red.jpg_30x30.jpg", "bao/TB1main.jpg_30x30.jpg");
+    export_item_package(m_window, harvest);
+    EXPECT_EQ(hits("/bao/TB1main.jpg"), 1);
+    const std::map<std::string, std::string> expected = {
+        {"045F54D378A6817966D95D21469023B9.tbi", picture_body("/bao/TB1main.jpg")},
+        {"db60d8bebe0e2b11e319bb13d0f7bb10.tbi", picture_body("/bao/TB1main2.jpg")}};
+    EXPECT_EQ(tbi_files(native(harvest.package_folder_path)), expected);
+    const std::string written = read_native(native(harvest.item_folder_path) / kIndependentFile);
+    EXPECT_NE(written.find("\"045f54d378a6817966d95d21469023b9:1:0:|;db60d8bebe0e2b11e319bb13d0f7bb10:1:1:|;"
+                           "045F54D378A6817966D95D21469023B9:2:0:1627207:28320|;\""),
+              std::string::npos);
+}
+
 TEST_F(ExportItemPackageTest, GatesStopBeforeAnyRow) {
     struct Case {
         std::string name;

@@ -47,23 +47,26 @@ Text ascii_lower(std::string_view t) {
     return out;
 }
 
-// A main picture and an attribute picture of the same file have names that
-// differ only in letter case, and Taobao Assistant's file system takes them
-// for one file: a package picture already there under either spelling counts.
-bool package_picture_exists(const ItemHarvest& harvest, const Text& picture_name) {
-    for (const Text& name : {ascii_lower(picture_name), to_upper_text(picture_name)}) {
-        if (file_exists(join_text({harvest.package_folder_path, name, kPictureExtension}))) return true;
-    }
-    return false;
-}
-
 // Fetches a package picture into the package folder unless a file of that
 // name is already there. A failed transfer writes nothing, so a later item
 // fetches the picture again instead of finding a broken file.
+//
+// A main picture and an attribute picture of the same file have names that
+// differ only in letter case; Taobao Assistant's case-blind file system takes
+// them for one file. On a case-sensitive one both names must exist, so the
+// second spelling is a copy of the first rather than a second download.
 void save_package_picture(MainWindow& window, const ItemHarvest& harvest, const Text& picture_name,
                           std::string_view address) {
-    if (package_picture_exists(harvest, picture_name)) return;
     const Text path = join_text({harvest.package_folder_path, picture_name, kPictureExtension});
+    if (file_exists(path)) return;
+    for (const Text& spelling : {ascii_lower(picture_name), to_upper_text(picture_name)}) {
+        const Text other = join_text({harvest.package_folder_path, spelling, kPictureExtension});
+        if (spelling != picture_name && file_exists(other)) {
+            const Bytes copy = read_file(other);
+            if (!copy.empty()) write_file(path, copy);
+            return;
+        }
+    }
     const FetchResult fetched = fetch_url_checked(address);
     if (!fetched.complete || fetched.body.empty() || fetched.status >= 400) return;
     write_file(path, fetched.body);

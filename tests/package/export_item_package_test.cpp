@@ -252,13 +252,15 @@ TEST_F(ExportItemPackageTest, SharedPictureIsFetchedOncePerPackageFolder) {
 
 TEST_F(ExportItemPackageTest, PictureUsedAsMainAndAttributePictureIsFetchedOnce) {
     // The red sale value shows the first main picture: the attribute picture
-    // (upper-case name) is written first, the main picture finds it.
+    // (upper-case name) is fetched first, the main picture's lower-case name
+    // is a copy of it, so every name in the row exists on disk.
     ItemHarvest harvest = harvest_for(kTaobao);
     harvest.page_text = replace_text(harvest.page_text, "bao/TB2red.jpg_30x30.jpg", "bao/TB1main.jpg_30x30.jpg");
     export_item_package(m_window, harvest);
     EXPECT_EQ(hits("/bao/TB1main.jpg"), 1);
     const std::map<std::string, std::string> expected = {
         {"045F54D378A6817966D95D21469023B9.tbi", picture_body("/bao/TB1main.jpg")},
+        {"045f54d378a6817966d95d21469023b9.tbi", picture_body("/bao/TB1main.jpg")},
         {"db60d8bebe0e2b11e319bb13d0f7bb10.tbi", picture_body("/bao/TB1main2.jpg")}};
     EXPECT_EQ(tbi_files(native(harvest.package_folder_path)), expected);
     const std::string written = read_native(native(harvest.item_folder_path) / kIndependentFile);

@@ -221,6 +221,37 @@ TEST_F(HarvestItem, AliItemWithoutIdGetsTheDateTimeFolder) {
     EXPECT_EQ(w.controls.progress, (std::vector<int>{1, 10, 20, 25, 50, 60, 70, 90, 91, 100, 0}));
 }
 
+TEST_F(HarvestItem, SecondDescriptionSourceContinuesFromThePageTheFirstWrote) {
+    w.controls.options[OptionBox::DownloadMainPictures] = false;
+    w.controls.options[OptionBox::DownloadOtherPictures] = false;
+    const std::string host = "img.alicdn.com";
+    const std::string a = "http://img.alicdn.com/d/a.jpg";
+    const std::string both = "http://img.alicdn.com/d/c.gif?v=.jpg";  // saved once, as ".jpg"
+    const std::string d = "http://img.alicdn.com/d/d.png";
+    market.add(host, "/d/a.jpg", test_support::tiny_picture("jpg", "a"));
+    market.add(host, "/d/c.gif", test_support::tiny_picture("gif", "c"));
+    market.add(host, "/d/d.png", test_support::tiny_picture("png", "d"));
+    market.add(host, "/d/first.js", "var desc='<p><img src=\"" + a + "\"></p>\\<a href=\"http://img.alicdn.com/d/x.htm\">';");
+    market.add(host, "/d/second.js", "<img src=\"" + both + "\"><img src=\"" + d + "\">");
+    market.add("item.taobao.com", "/both.htm",
+               "g_config.dynamicScript(\"http://img.alicdn.com/d/first.js\") {\"descUrl\":\"http://img.alicdn.com/d/second.js\"}");
+    harvest("http://item.taobao.com/both.htm?id=5");
+
+    const fs::path folder = save / kBatch / "5_青禾淘图" / "宝贝描述";
+    // The second source's first picture count gives A0 again: already there, so
+    // not fetched; its second picture is A1.
+    EXPECT_EQ(read_native(folder / "A0.jpg"), picture(a));
+    EXPECT_EQ(read_native(folder / "A1.png"), picture(d));
+    EXPECT_EQ(market.request_count(host, "/d/c.gif"), 0);
+    EXPECT_EQ(market.request_count(host, "/d/x.htm"), 0);
+    const std::string page = "<p><img src=\"" + gbk("file://" + (folder / "A0.jpg").string()) +
+                             "\"></p><a href=\"http://img.alicdn.com/d/x.htm\">";
+    EXPECT_EQ(read_native(folder / "详情.html"), page);
+    EXPECT_EQ(w.window.description_store(), page);
+    EXPECT_EQ(w.controls.file_list, a + "\r\n" + both + "\r\n" + d + "\r\n");
+    EXPECT_EQ(w.controls.progress, (std::vector<int>{1, 20, 25, 50, 70, 100, 0}));
+}
+
 TEST_F(HarvestItem, FlatLayoutUsesServerNamesAndSkipsExistingOnes) {
     w.controls.options[OptionBox::SmartCategorySave] = false;
     const MarketItem& item = demo_items()[0];

@@ -44,6 +44,10 @@ Bytes join_bytes(std::initializer_list<std::string_view> parts);
 
 // 1-based position of the first occurrence at a character start, or -1.
 int find_text(std::string_view haystack, std::string_view needle);
+// find_text found the needle: the marker test of the page-scraping code.
+inline bool contains_text(std::string_view haystack, std::string_view needle) {
+    return find_text(haystack, needle) > 0;
+}
 TextList split_text(std::string_view text, std::string_view delimiter);
 Text replace_text(std::string_view text, std::string_view old_text,
                   std::string_view new_text = {}, bool case_sensitive = true);

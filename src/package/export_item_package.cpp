@@ -37,8 +37,6 @@ constexpr std::string_view kCounterAfter = "\xB8\xF6\xCE\xC4\xBC\xFE";
 
 constexpr std::string_view kPictureExtension = ".tbi";
 
-bool contains(std::string_view t, std::string_view marker) { return find_text(t, marker) > 0; }
-
 Text ascii_lower(std::string_view t) {
     Text out(t);
     for (char& c : out) {
@@ -126,11 +124,11 @@ void write_package(MainWindow& window, const ItemHarvest& harvest) {
 void export_item_package(MainWindow& window, ItemHarvest& harvest) {
     const Text& page = harvest.page_text;
     JobOptions options = window.options();
-    if (!options.export_data_package() || contains(page, kPriceLadder)) return;
+    if (!options.export_data_package() || contains_text(page, kPriceLadder)) return;
     window.set_status_text(status_message(window.job(), kExportingMessage));
 
     const Text address = window.job().current_address;
-    if (!contains(address, kItemIdKey) && !contains(address, kAliItemHost)) return;
+    if (!contains_text(address, kItemIdKey) && !contains_text(address, kAliItemHost)) return;
 
     const MarketplaceKind kind = detect_marketplace(page);
     PackageRowFields fields;

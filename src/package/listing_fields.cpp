@@ -35,15 +35,13 @@ constexpr std::string_view kSubtitle = "<p class=\"tb-subtitle\">";
 constexpr std::string_view kParagraph = "<p>";
 constexpr std::string_view kParagraphEnd = "</p>";
 
-bool contains(std::string_view t, std::string_view marker) { return find_text(t, marker) > 0; }
-
 bool is_lead_byte(char c) { return static_cast<unsigned char>(c) >= 0x80; }
 
 // A cleaned-up property text: "&nbsp;" removed, trimmed, decimal character
 // references decoded.
 Text property_text(std::string_view page, std::string_view marker) {
     Text t = trim_text(remove_text(text_between(page, marker, kListItemEnd), kNbsp));
-    if (contains(t, kEntity)) t = decode_numeric_entities(t);
+    if (contains_text(t, kEntity)) t = decode_numeric_entities(t);
     return t;
 }
 
@@ -101,7 +99,7 @@ Text right_characters(std::string_view t, size_t max_bytes) {
 }
 
 Text category_and_shop_run(std::string_view page) {
-    if (!contains(page, kDescUrl) && !contains(page, kDynamicScript)) return "0,0,0,";
+    if (!contains_text(page, kDescUrl) && !contains_text(page, kDynamicScript)) return "0,0,0,";
     return join_text({whole_characters(text_between(page, kCategoryStart, "&")), ",", kQuotePlaceholder,
                       whole_characters(text_between(page, kShopStart, ";")), kQuotePlaceholder, ",", "0,"});
 }
@@ -110,23 +108,23 @@ std::optional<Text> location_text(std::string_view page, MarketplaceKind kind,
                                   const ScriptFetcher& fetch_script) {
     switch (kind) {
     case MarketplaceKind::Tmall:
-        if (!contains(page, kTmallRegion)) return std::nullopt;
+        if (!contains_text(page, kTmallRegion)) return std::nullopt;
         return text_between(page, kTmallRegion, "\"");
     case MarketplaceKind::Taobao: {
-        if (!contains(page, kTaobaoScriptAddress)) return std::nullopt;
+        if (!contains_text(page, kTaobaoScriptAddress)) return std::nullopt;
         const Text address = text_between(page, kTaobaoScriptAddress, "\"");
         const Text script = fetch_script ? bytes_to_text(fetch_script(address)) : Text{};
         return location_from_script(script);
     }
     case MarketplaceKind::Ali1688:
-        if (!contains(page, kAliDeliveryAddress)) return std::nullopt;
+        if (!contains_text(page, kAliDeliveryAddress)) return std::nullopt;
         return remove_text(text_between(page, kAliDeliveryAddress, "</span>"), " ");
     }
     return std::nullopt;
 }
 
 Text location_from_script(std::string_view script) {
-    if (contains(script, kScriptSendCity)) return text_between(script, kScriptSendCity, "\"");
+    if (contains_text(script, kScriptSendCity)) return text_between(script, kScriptSendCity, "\"");
     return text_between(script, kScriptLocation, "'");
 }
 
@@ -147,18 +145,18 @@ Text price_text(std::string_view page, MarketplaceKind kind) {
         p = text_between(page, kTaobaoPrice, "</");
         break;
     case MarketplaceKind::Ali1688:
-        if (!contains(page, kAliPrice)) return "0";
+        if (!contains_text(page, kAliPrice)) return "0";
         p = text_between(page, kAliPrice, "</");
         break;
     }
-    if (contains(p, kPriceRange)) p = text_before(p, kPriceRange);
+    if (contains_text(p, kPriceRange)) p = text_before(p, kPriceRange);
     return p;
 }
 
 BrandAndModel brand_and_model(std::string_view page) {
     BrandAndModel result;
-    if (contains(page, kBrand)) result.input_values = property_text(page, kBrand);
-    if (contains(page, kModel)) {
+    if (contains_text(page, kBrand)) result.input_values = property_text(page, kBrand);
+    if (contains_text(page, kModel)) {
         const Text model = property_text(page, kModel);
         if (!model.empty()) result.input_values += join_text({kModelPart, model, ";"});
         result.outer_id = model;
@@ -167,14 +165,14 @@ BrandAndModel brand_and_model(std::string_view page) {
 }
 
 Text finish_outer_id(std::string_view outer_id) {
-    if (contains(outer_id, "{")) return " ";
+    if (contains_text(outer_id, "{")) return " ";
     return Text(outer_id);
 }
 
 Text user_name(std::string_view page, std::string_view address) {
-    if (!contains(page, kNick)) return {};
+    if (!contains_text(page, kNick)) return {};
     const Text nick = trim_text(remove_text(text_between(page, kNick, "\""), kNbsp));
-    if (contains(nick, "%") && !is_1688_address(address)) {
+    if (contains_text(nick, "%") && !is_1688_address(address)) {
         return utf8_to_text(text_to_bytes(percent_decode(nick)));
     }
     return nick;
@@ -183,7 +181,7 @@ Text user_name(std::string_view page, std::string_view address) {
 Text selling_point(std::string_view page) {
     Text s;
     for (const std::string_view start : {kSubtitle, kParagraph}) {
-        if (!contains(page, start)) continue;
+        if (!contains_text(page, start)) continue;
         s = trim_text(remove_text(remove_text(text_between(page, start, kParagraphEnd), kNbsp), "\r\n"));
         break;
     }

@@ -40,8 +40,6 @@ constexpr std::string_view kSkuKeyEnd = ";\"";
 constexpr std::string_view kSkuPrice = "price\":\"";
 constexpr std::string_view kSkuStock = "stock\":";
 
-bool contains(std::string_view t, std::string_view marker) { return find_text(t, marker) > 0; }
-
 Text last_segment(std::string_view address) {
     const TextList parts = split_text(address, "/");
     return parts.count() > 0 ? parts.at(parts.count()) : Text{};
@@ -50,13 +48,13 @@ Text last_segment(std::string_view address) {
 SaleValue read_sale_value(const Text& piece) {
     SaleValue value;
     value.value_id = text_before(piece, "\"");
-    if (contains(piece, kTitleAttribute)) {
+    if (contains_text(piece, kTitleAttribute)) {
         value.name = text_between(piece, kTitleStart, "\"");
-    } else if (contains(piece, kSpanStart)) {
+    } else if (contains_text(piece, kSpanStart)) {
         value.name = text_between(piece, kSpanStart, kSpanEnd);
     }
     value.name = remove_text(value.name, "\"");
-    if (contains(piece, kPictureStart)) {
+    if (contains_text(piece, kPictureStart)) {
         Text address = text_between(piece, kPictureStart, "\"");
         for (const std::string_view ending : kAttributeThumbnailEndings) address = remove_text(address, ending);
         value.picture_address = address;
@@ -68,7 +66,7 @@ SaleValue read_sale_value(const Text& piece) {
 
 SaleValues find_sale_values(std::string_view page) {
     SaleValues result;
-    if (!contains(page, kSaleValueStart)) return result;
+    if (!contains_text(page, kSaleValueStart)) return result;
     result.present = true;
     const TextList pieces = split_text(page, kSaleValueStart);
     for (int i = 2; i <= pieces.count(); ++i) result.values.push_back(read_sale_value(pieces.at(i)));
@@ -105,9 +103,9 @@ Text main_picture_entry(const Text& picture_name, int position) {
 std::vector<MainPicture> find_main_pictures(std::string_view page) {
     std::vector<MainPicture> pictures;
     for (const MainPictureBranch& branch : kMainPictureBranches) {
-        if (!contains(page, branch.test_marker)) continue;
+        if (!contains_text(page, branch.test_marker)) continue;
         // A page with the thumbnail ending but without the strip gives no pictures.
-        if (!contains(page, branch.region_start)) return pictures;
+        if (!contains_text(page, branch.region_start)) return pictures;
         const Text region = text_between(page, branch.region_start, kRegionEnd);
         const TextList pieces = split_text(region, branch.split_marker);
         for (int i = 2; i <= pieces.count(); ++i) {
@@ -120,7 +118,7 @@ std::vector<MainPicture> find_main_pictures(std::string_view page) {
 }
 
 Text sale_combinations_text(std::string_view page) {
-    if (!contains(page, kSkuMap)) return {};
+    if (!contains_text(page, kSkuMap)) return {};
     Text map = text_between(page, kSkuMap, kSkuMapEnd);
     map = remove_text(map, " ");
     map = remove_text(map, "\r\n");
@@ -130,7 +128,7 @@ Text sale_combinations_text(std::string_view page) {
     for (int i = pieces.count(); i >= 2; --i) {  // newest first
         const Text& piece = pieces.at(i);
         // An entry without its price or stock is not a sale combination.
-        if (!contains(piece, kSkuPrice) || !contains(piece, kSkuStock)) continue;
+        if (!contains_text(piece, kSkuPrice) || !contains_text(piece, kSkuStock)) continue;
         const Text key = text_before(piece, kSkuKeyEnd);
         const Text price = text_between(piece, kSkuPrice, "\"");
         const Text stock = text_between(piece, kSkuStock, "}");

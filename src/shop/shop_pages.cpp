@@ -25,8 +25,6 @@ constexpr ShopMarkers k1688Markers{
     "/page/offerlist.htm", "page-count\">", "/page/offerlist.htm?pageNum=", "",
     "http://detail.1688.com/offer/", ".html", ".html"};
 
-bool contains(const Text& text, const char* part) { return find_text(text, part) != -1; }
-
 // An empty or non-numeric count reads as 0 pages.
 int whole_pages(const Text& count_text) {
     double pages = std::trunc(text_to_number(count_text));
@@ -50,19 +48,19 @@ ShopAddressCheck check_shop_address(const Text& typed) {
     ShopAddressCheck check;
     check.box_text = typed;
     if (typed.empty()) return check;
-    if (!contains(typed, kScheme)) check.box_text = kScheme + typed;
+    if (!contains_text(typed, kScheme)) check.box_text = kScheme + typed;
     const Text& address = check.box_text;
-    if (!contains(address, kTmallDomain) && !contains(address, k1688Domain) &&
-        !contains(address, kTaobaoDomain)) {
+    if (!contains_text(address, kTmallDomain) && !contains_text(address, k1688Domain) &&
+        !contains_text(address, kTaobaoDomain)) {
         check.verdict = AddressVerdict::NotAShop;
         return check;
     }
     // "http:", "", host, path...: only the host is kept.
     check.box_text = kScheme + split_text(address, "/").at(3);
     check.verdict = AddressVerdict::Accepted;
-    if (contains(check.box_text, kTmallDomain)) {
+    if (contains_text(check.box_text, kTmallDomain)) {
         check.kind = ShopKind::Tmall;
-    } else if (contains(check.box_text, kTaobaoDomain)) {
+    } else if (contains_text(check.box_text, kTaobaoDomain)) {
         check.kind = ShopKind::Taobao;
     } else {
         check.kind = ShopKind::Ali1688;
@@ -72,14 +70,14 @@ ShopAddressCheck check_shop_address(const Text& typed) {
 
 int list_page_count(ShopKind kind, const Text& first_page) {
     const ShopMarkers& markers = shop_markers(kind);
-    if (!contains(first_page, markers.count_marker)) return -1;
+    if (!contains_text(first_page, markers.count_marker)) return -1;
     Text after_marker = split_text(first_page, markers.count_marker).at(2);
     // A page cut off right behind the marker holds no count at all.
     if (after_marker.empty()) return 1;
     Text count_text = split_text(after_marker, "<").at(1);
     if (kind == ShopKind::Ali1688) return whole_pages(count_text);
     // "1/23": the part after "/" is the number of pages.
-    if (!contains(count_text, "/")) return 1;
+    if (!contains_text(count_text, "/")) return 1;
     return whole_pages(split_text(count_text, "/").at(2));
 }
 

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "base/files.h"
-#include "engine/main_window.h"
+#include "window/main_window.h"
 #include "package/data_package.h"
-#include "package/export_item_package.h"
+#include "harvest/export_item_package.h"
 #include "package/sale_properties.h"
 #include "package_bench_items.h"
 

@@ -13,7 +13,7 @@
 
 #include "base/files.h"
 #include "base/html.h"
-#include "package/item_harvest.h"
+#include "package/item_page.h"
 #include "package/listing_fields.h"
 #include "package/package_format.h"
 #include "package/package_row.h"

@@ -7,7 +7,7 @@
 #include "harvest/description_stage.h"
 #include "harvest/harvest_paths.h"
 #include "harvest/main_picture_stage.h"
-#include "package/item_harvest.h"
+#include "package/item_page.h"
 
 using namespace qinghe;
 

@@ -3,7 +3,7 @@
 // export stage does without its fetches and writes.
 #include "base/html.h"
 #include "fuzz/fuzz_input.h"
-#include "package/item_harvest.h"
+#include "package/item_page.h"
 #include "package/listing_fields.h"
 #include "package/package_format.h"
 #include "package/package_row.h"

@@ -1,36 +1,54 @@
 #!/bin/sh
-# The core links no Qt and includes only headers of its own layer or below:
-# app, cli -> engine -> harvest -> package -> (engine's window interface) -> base; shop -> base.
+# The layers of the program: each folder of src/ may include headers of the
+# folders its row names (and its own). The core links no Qt.
 set -eu
 cd "$(dirname "$0")/.."
+
+# folder    folders it may include
+table='
+base
+window      base
+package     base
+harvest     base window package
+engine      base window package harvest
+shop        base
+demo        base
+cli         base window package harvest engine shop demo
+app         base window package harvest engine shop
+'
+core='base window package harvest engine shop demo'
+folders='base window package harvest engine shop demo cli app'
+
 fail=0
+for folder in $(ls src); do
+  [ -d "src/$folder" ] || continue
+  case " $folders " in *" $folder "*) ;; *) echo "src/$folder: not in the layer table"; fail=1; continue ;; esac
+done
 
-check() {
-  folder="$1"; shift
-  for file in $(find "src/$folder" -name '*.h' -o -name '*.cpp' 2>/dev/null); do
-    if grep -nE '#include *<Q|#include *<qt|#include *"Q' "$file"; then
-      echo "$file: Qt header in the core"; fail=1
-    fi
-    for banned in "$@"; do
-      if grep -nE "#include *\"$banned/" "$file"; then
-        echo "$file: includes a header of the layer $banned above it"; fail=1
-      fi
+echo "$table" | while read -r folder allowed; do
+  [ -n "$folder" ] || continue
+  files=$(find "src/$folder" -name '*.h' -o -name '*.cpp')
+  for file in $files; do
+    case " $core " in
+      *" $folder "*)
+        if grep -nE '#include *<Q|#include *<qt|#include *"Q' "$file"; then
+          echo "$file: Qt header in the core"; echo fail > .layers_failed
+        fi ;;
+    esac
+    grep -oE '#include *"[a-z_]+/' "$file" | sed -E 's/#include *"//; s#/$##' | sort -u | while read -r used; do
+      [ "$used" = "$folder" ] && continue
+      case " $allowed " in
+        *" $used "*) ;;
+        *) echo "$file: includes a header of $used, which $folder may not use"; echo fail > .layers_failed ;;
+      esac
     done
-  done
-}
-
-# The window interface of src/engine that the lower layers may use.
-window_ok='engine/(main_window|window_thread|job_options|batch_job)\.h'
-
-check base engine harvest package shop app cli
-check engine app cli shop
-check harvest app cli shop
-check package app cli shop harvest
-check shop app cli engine harvest package
-for folder in harvest package; do
-  for file in $(find "src/$folder" -name '*.h' -o -name '*.cpp'); do
-    grep -nE '#include *"engine/' "$file" | grep -vE "$window_ok" && { echo "$file: engine header beyond the window interface"; fail=1; } || true
   done
 done
 
+if [ -f .layers_failed ]; then rm -f .layers_failed; fail=1; fi
+
+# Nothing under tests/ goes into a shipped program.
+if grep -rn 'tests/' src --include=CMakeLists.txt; then
+  echo "src/: a shipped program compiles or includes files of tests/"; fail=1
+fi
 exit $fail

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "engine/main_window.h"
+#include "window/main_window.h"
 
 class QCheckBox;
 class QLabel;

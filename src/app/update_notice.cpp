@@ -6,7 +6,7 @@
 #include "base/message.h"
 #include "base/threads.h"
 #include "base/web.h"
-#include "engine/main_window.h"
+#include "window/main_window.h"
 
 namespace qinghe::app {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/headless_runner.h"
-#include "support/fake_market.h"
+#include "demo/fake_market.h"
 
 namespace qinghe {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/text.h"
-#include "engine/job_options.h"
+#include "window/job_options.h"
 
 namespace qinghe {
 

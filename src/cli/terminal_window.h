@@ -9,7 +9,7 @@
 #include <map>
 #include <mutex>
 
-#include "engine/main_window.h"
+#include "window/main_window.h"
 
 namespace qinghe {
 

@@ -3,7 +3,7 @@
 
 #include "base/date_time.h"
 #include "base/text.h"
-#include "engine/main_window.h"
+#include "window/main_window.h"
 
 namespace qinghe {
 

@@ -1,7 +1,7 @@
 // The worker for dropped Taobao Assistant data packages (".csv").
 #pragma once
 
-#include "engine/main_window.h"
+#include "window/main_window.h"
 
 namespace qinghe {
 

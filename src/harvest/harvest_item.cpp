@@ -8,7 +8,8 @@
 #include "harvest/harvest_paths.h"
 #include "harvest/main_picture_stage.h"
 #include "harvest/other_picture_stage.h"
-#include "package/export_item_package.h"
+#include "harvest/export_item_package.h"
+#include "package/item_page.h"
 
 namespace qinghe {
 

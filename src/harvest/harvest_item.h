@@ -1,7 +1,7 @@
 // The worker for item addresses.
 #pragma once
 
-#include "engine/main_window.h"
+#include "window/main_window.h"
 
 namespace qinghe {
 

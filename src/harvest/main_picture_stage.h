@@ -1,8 +1,8 @@
 // Stage 2 of an item harvest: the pictures the item page names itself.
 #pragma once
 
-#include "engine/main_window.h"
-#include "package/item_harvest.h"
+#include "window/main_window.h"
+#include "harvest/item_harvest.h"
 
 namespace qinghe {
 

@@ -1,8 +1,8 @@
 // The one step every picture stage uses to list, check, fetch and write a picture.
 #pragma once
 
-#include "engine/main_window.h"
-#include "package/item_harvest.h"
+#include "window/main_window.h"
+#include "harvest/item_harvest.h"
 
 namespace qinghe {
 

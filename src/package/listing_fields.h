@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "base/text.h"
-#include "package/item_harvest.h"
+#include "package/item_page.h"
 
 namespace qinghe {
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/fake_market.h"
+#include "demo/fake_market.h"
 
 namespace {
 

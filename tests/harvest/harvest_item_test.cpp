@@ -11,7 +11,7 @@
 #include "base/web.h"
 #include "harvest/harvest_item.h"
 #include "recording_window.h"
-#include "support/fake_market.h"
+#include "demo/fake_market.h"
 
 namespace qinghe {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/main_window.h"
-#include "engine/window_thread.h"
+#include "window/main_window.h"
+#include "base/window_thread.h"
 
 namespace qinghe::test_support {
 

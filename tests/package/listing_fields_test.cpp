@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "gbk_literal.h"
+#include "support/gbk_literal.h"
 
 namespace qinghe {
 namespace {

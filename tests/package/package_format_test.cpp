@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "csv_reader.h"
-#include "gbk_literal.h"
-#include "package_fixtures.h"
+#include "support/csv_reader.h"
+#include "support/gbk_literal.h"
+#include "support/package_fixtures.h"
 #include "package/data_package.h"
 
 namespace qinghe {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gbk_literal.h"
+#include "support/gbk_literal.h"
 
 namespace qinghe {
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/main_window.h"
+#include "window/main_window.h"
 
 namespace qinghe::test_support {
 

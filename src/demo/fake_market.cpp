@@ -1,4 +1,4 @@
-#include "support/fake_market.h"
+#include "demo/fake_market.h"
 
 #include <array>
 #include <chrono>

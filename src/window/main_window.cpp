@@ -1,4 +1,4 @@
-#include "engine/main_window.h"
+#include "window/main_window.h"
 
 #include "base/message.h"
 

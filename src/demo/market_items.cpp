@@ -4,7 +4,7 @@
 // written here in UTF-8 and served as GBK.
 #include <string>
 
-#include "support/fake_market.h"
+#include "demo/fake_market.h"
 
 namespace qinghe::test_support {
 

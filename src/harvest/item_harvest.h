@@ -1,5 +1,5 @@
 // The state of one item harvest, shared by the harvest stages and the
-// package export that runs inside the description stage.
+// package stage that runs inside the description stage.
 #pragma once
 
 #include <vector>
@@ -7,8 +7,6 @@
 #include "base/text.h"
 
 namespace qinghe {
-
-enum class MarketplaceKind { Taobao, Tmall, Ali1688 };
 
 struct ItemHarvest {
     Text item_id;                  // empty in the flat layout or without "id="
@@ -20,10 +18,5 @@ struct ItemHarvest {
     Text package_folder_path;      // ends in "\\"
     int new_download_count = 0;
 };
-
-// Pure identification helpers; the same rules serve every stage.
-MarketplaceKind detect_marketplace(std::string_view page_text);
-bool is_1688_address(std::string_view address);
-Text extract_title(std::string_view page_text);
 
 }  // namespace qinghe

@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "engine/main_window.h"
+#include "window/main_window.h"
 
 namespace qinghe::package_test {
 

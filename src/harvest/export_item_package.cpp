@@ -1,9 +1,10 @@
-#include "package/export_item_package.h"
+#include "harvest/export_item_package.h"
 
 #include "base/date_time.h"
 #include "base/files.h"
 #include "base/html.h"
 #include "base/web.h"
+#include "package/item_page.h"
 #include "package/data_package.h"
 #include "package/listing_fields.h"
 #include "package/package_format.h"

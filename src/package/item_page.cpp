@@ -1,4 +1,4 @@
-#include "package/item_harvest.h"
+#include "package/item_page.h"
 
 namespace qinghe {
 

@@ -1,4 +1,4 @@
-#include "engine/window_thread.h"
+#include "base/window_thread.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "engine/job_options.h"
+#include "window/job_options.h"
 
-#include "engine/main_window.h"
+#include "window/main_window.h"
 
 namespace qinghe {
 

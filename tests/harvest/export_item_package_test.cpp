@@ -1,4 +1,4 @@
-#include "package/export_item_package.h"
+#include "harvest/export_item_package.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,11 @@
 #include "base/date_time.h"
 #include "base/files.h"
 #include "base/web.h"
-#include "csv_reader.h"
-#include "gbk_literal.h"
+#include "support/csv_reader.h"
+#include "support/gbk_literal.h"
 #include "package/data_package.h"
-#include "package_fixtures.h"
-#include "recording_window.h"
+#include "support/package_fixtures.h"
+#include "package_recording_window.h"
 #include "support/loopback_server.h"
 
 namespace qinghe {

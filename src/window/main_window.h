@@ -20,9 +20,9 @@
 #include <mutex>
 
 #include "base/text.h"
-#include "engine/batch_job.h"
-#include "engine/job_options.h"
-#include "engine/window_thread.h"
+#include "window/batch_job.h"
+#include "window/job_options.h"
+#include "base/window_thread.h"
 
 namespace qinghe {
 

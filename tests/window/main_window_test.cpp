@@ -1,0 +1,99 @@
+#include "window/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/fake_window.h"
+
+namespace qinghe {
+namespace {
+
+using test_support::FakeWindow;
+
+// Drains on the calling (window) thread until done() holds.
+template <typename Done>
+void drain_until(WindowThread& queue, Done done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        queue.drain();
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+}
+
+TEST(MainWindow, ClosedWindowNeverTouchesItsControls) {
+    auto fake = std::make_unique<FakeWindow>();
+    fake->status = "before";
+    fake->save_folder = "kept";
+    auto window = test_support::make_fake_main_window(*fake);
+
+    // start_batch reads the save folder before any worker runs.
+    EXPECT_EQ(window->save_folder_text(), "kept");
+    // A write queued by a worker before close() is dropped with the queue.
+    std::thread([&] { window->set_status_text("queued"); }).join();
+    window->close();
+    window->window_thread().drain();
+    EXPECT_EQ(fake->status, "before");
+
+    // The front end may now go away while a worker still holds the window.
+    fake.reset();
+    std::shared_ptr<MainWindow> held = window;
+    window.reset();
+    std::thread([held] {
+        held->set_status_text("late");
+        held->set_dispatch_timer(1);
+        // Still the folder of the batch: an empty one would send the
+        // worker's files to the file system root.
+        EXPECT_EQ(held->save_folder_text(), "kept");
+        EXPECT_FALSE(held->option_checked(OptionBox::DownloadMainPictures));
+        EXPECT_EQ(held->show_message("x"), 0);
+        EXPECT_TRUE(held->is_closed());
+    }).join();
+}
+
+TEST(MainWindow, ReadsFromAWorkerReturnTheControlsStateAfterItsWrites) {
+    FakeWindow fake;
+    fake.options[OptionBox::ShowItemTitle] = true;
+    fake.independent_package = true;
+    fake.save_folder = "D:\\pics";
+    auto window = test_support::make_fake_main_window(fake);
+
+    std::atomic<bool> done{false};
+    Text description;
+    bool title = false;
+    PackageKind kind = PackageKind::Composite;
+    Text folder;
+    std::thread worker([&] {
+        window->set_description_store("desc");
+        description = window->description_store();
+        title = window->options().show_item_title();
+        kind = window->options().package_kind();
+        folder = window->save_folder_text();
+        done = true;
+    });
+    drain_until(window->window_thread(), [&] { return done.load(); });
+    worker.join();
+    EXPECT_EQ(description, "desc");
+    EXPECT_TRUE(title);
+    EXPECT_EQ(kind, PackageKind::Independent);
+    EXPECT_EQ(folder, "D:\\pics");
+}
+
+TEST(MainWindow, MessageBoxesGetTheDefaultCaptionUnlessNamed) {
+    FakeWindow fake;
+    fake.next_message_answer = 1;
+    auto window = test_support::make_fake_main_window(fake);
+    EXPECT_EQ(window->show_message("a"), 1);
+    window->show_message("b", 0, "other");
+    ASSERT_EQ(fake.messages.size(), 2u);
+    EXPECT_EQ(fake.messages[0].caption, "\xD0\xC5\xCF\xA2\xA3\xBA");  // 信息：
+    EXPECT_EQ(fake.messages[1].caption, "other");
+}
+
+}  // namespace
+}  // namespace qinghe

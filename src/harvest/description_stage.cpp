@@ -93,8 +93,11 @@ void handle_source(MainWindow& window, ItemHarvest& harvest, const DescriptionSo
                              ? description_picture_name(source.naming, picture_count, picture_number,
                                                         extension)
                              : server_file_name(picture_address);
-        if (!save_picture(window, harvest, picture_address, file_name, description_folder,
-                          description_folder)) {
+        const PictureSave picture{.address = picture_address,
+                                  .file_name = file_name,
+                                  .folder = description_folder,
+                                  .count = &harvest.new_download_count};
+        if (!save_picture(window, picture).saved()) {
             continue;
         }
         if (smart_layout) {

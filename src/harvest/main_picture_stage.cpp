@@ -59,8 +59,12 @@ void main_picture_stage(MainWindow& window, ItemHarvest& harvest) {
             Text file_name = window.options().smart_category_save()
                                  ? join_text({number_to_text(picture_number), extension})
                                  : server_file_name(address);
-            if (save_picture(window, harvest, address, file_name, harvest.item_folder_path,
-                             picture_folder)) {
+            const PictureSave picture{.address = address,
+                                      .file_name = file_name,
+                                      .folder = picture_folder,
+                                      .checked_folder = harvest.item_folder_path,
+                                      .count = &harvest.new_download_count};
+            if (save_picture(window, picture).saved()) {
                 picture_number += 1;
             }
         }

@@ -2,6 +2,7 @@
 
 #include "base/date_time.h"
 #include "base/files.h"
+#include "base/gbk_text.h"
 #include "base/pattern.h"
 #include "base/web.h"
 #include "harvest/description_stage.h"
@@ -17,11 +18,10 @@ namespace qinghe {
 
 namespace {
 
-constexpr std::string_view kAnalysing = "\xD5\xFD\xD4\xDA\xB7\xD6\xCE\xF6\xB2\xA2\xCF\xC2\xD4\xD8\xD6\xD0"
-                                        "\xA3\xAC\xC7\xEB\xC9\xD4\xB5\xC8\xA1\xAD\xA1\xAD";  // "正在分析并下载中，请稍等……"
+const Text kAnalysing = gbk_text("正在分析并下载中，请稍等……");
 // "青禾淘图CSV复合数据包" and "青禾淘图CSV独立数据包".
-constexpr std::string_view kCompositeFolder = "\xC7\xE0\xBA\xCC\xCC\xD4\xCD\xBC" "CSV\xB8\xB4\xBA\xCF\xCA\xFD\xBE\xDD\xB0\xFC";
-constexpr std::string_view kIndependentFolder = "\xC7\xE0\xBA\xCC\xCC\xD4\xCD\xBC" "CSV\xB6\xC0\xC1\xA2\xCA\xFD\xBE\xDD\xB0\xFC";
+const Text kCompositeFolder = gbk_text("青禾淘图CSV复合数据包");
+const Text kIndependentFolder = gbk_text("青禾淘图CSV独立数据包");
 
 constexpr std::string_view kTitleMarker = "<title>";
 constexpr std::string_view kLinkPattern = "http(.*?)\"";

@@ -1,6 +1,7 @@
 #include "harvest/main_picture_stage.h"
 
 #include "base/files.h"
+#include "base/gbk_text.h"
 #include "harvest/harvest_paths.h"
 #include "harvest/save_picture.h"
 
@@ -8,8 +9,7 @@ namespace qinghe {
 
 namespace {
 
-constexpr std::string_view kStatus = "\xD5\xFD\xD4\xDA\xCF\xC2\xD4\xD8\xD6\xF7\xCD\xBC\xD3\xEB"
-                                     "\xCA\xF4\xD0\xD4\xCD\xBC\xA1\xAD\xA1\xAD";  // "正在下载主图与属性图……"
+const Text kStatus = gbk_text("正在下载主图与属性图……");
 
 // Removed from a link before anything else.
 constexpr std::string_view kQuoteChars[] = {")", "'", "\""};

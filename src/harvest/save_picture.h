@@ -38,7 +38,7 @@ enum class PictureOutcome { Saved, Skipped, Failed };
 
 enum class PictureFailure {
     None,
-    NoFileName,   // Skipped: the address ends in "/"
+    NoFileName,   // Skipped: the address names no file
     Exists,       // Skipped: the file is there already
     Incomplete,   // the transfer broke off
     Empty,        // the server sent nothing
@@ -58,8 +58,8 @@ struct PictureResult {
 // thread; window writes take effect in the order made here.
 PictureResult save_picture(MainWindow& window, const PictureSave& picture);
 
-// The last "/"-element of address as a file name the file system accepts;
-// empty when the address ends in "/".
+// The last non-empty "/"-element of address as a file name the file system
+// accepts; empty when the address has none.
 Text picture_file_name(std::string_view address);
 
 // "新下载：" + count + "个文件", the download counter label's text.

@@ -35,7 +35,8 @@ Text row_of(const Text& page, const Text& address, const Text& description_text)
     input.page = page;
     input.address = address;
     input.description = description;
-    input.location = location_text(page, detect_marketplace(page), [](std::string_view) { return Bytes(); });
+    const auto no_script = [](std::string_view) { return Bytes(); };
+    input.location = location_text(page, detect_marketplace(page), no_script);
     input.item_id = text_between(address, "id=", "&");
     return final_row_form(build_package_row(input));
 }

@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // No space or tab is left at a character start (after a lead byte it is
     // the second half of a character).
     const Text subtitle = selling_point(page);
-    for (size_t i = 0; i < subtitle.size(); i += static_cast<unsigned char>(subtitle[i]) >= 0x80 ? 2 : 1) {
+    for (size_t i = 0; i < subtitle.size();
+         i += static_cast<unsigned char>(subtitle[i]) >= 0x80 ? 2 : 1) {
         QINGHE_FUZZ_CHECK(subtitle[i] != ' ' && subtitle[i] != '\t');
     }
     const Text stripped = strip_hyperlinks(description);

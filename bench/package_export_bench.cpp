@@ -86,9 +86,7 @@ void BM_CompositeExport(benchmark::State& state) {
     state.counters["items"] = items;
     state.counters["last_item_ms"] = last_item_ms;
     state.counters["file_MB"] =
-        static_cast<double>(std::filesystem::file_size(root / "batch" / "\xE9\x9D\x92\xE7\xA6\xBE\xE6\xB7\x98\xE5\x9B\xBE"
-                                                                          "CSV\xE5\xA4\x8D\xE5\x90\x88\xE6\x95\xB0\xE6\x8D\xAE"
-                                                                          "\xE5\x8C\x85.csv")) /
+        static_cast<double>(std::filesystem::file_size(root / "batch" / "青禾淘图CSV复合数据包.csv")) /
         (1024.0 * 1024.0);
     window.close();
     reset_data_package();

@@ -16,8 +16,7 @@
 #include "package/item_page.h"
 #include "package/listing_fields.h"
 #include "package/package_format.h"
-#include "package/package_row.h"
-#include "package/sale_properties.h"
+#include "package/item_package_row.h"
 #include "package_bench_items.h"
 
 namespace qinghe {
@@ -31,30 +30,15 @@ int item_count() {
 
 
 Text row_of(const Text& page, const Text& address, const Text& description_text) {
-    const MarketplaceKind kind = detect_marketplace(page);
-    PackageRowFields f;
-    f.title = extract_title(page);
-    f.category_run = category_and_shop_run(page);
-    f.location_run = location_run(location_text(page, kind, [](std::string_view) { return Bytes(); }));
-    f.price = price_text(page, kind);
-    const BrandAndModel brand = brand_and_model(page);
-    f.input_values = brand.input_values;
-    f.outer_id = finish_outer_id(brand.outer_id);
-    f.user_name = user_name(page, address);
-    f.subtitle = selling_point(page);
-    f.description = strip_hyperlinks(description_text);
-    const SaleValues sale = find_sale_values(page);
-    f.has_sale_values = sale.present;
-    f.sale_values = sale_values_text(sale.values);
-    f.property_names = property_names_text(sale.values);
-    int position = 0;
-    for (const MainPicture& picture : find_main_pictures(page)) {
-        f.main_picture_entries += main_picture_entry(picture.name, position++);
-    }
-    f.sku_props = sale_combinations_text(page);
-    f.picture_status = picture_status_text(1, position);
-    f.item_id = text_between(address, "id=", "&");
-    return final_row_form(assemble_package_row(f));
+    const Text description = strip_hyperlinks(description_text);
+    PackageRowInput input;
+    input.page = page;
+    input.address = address;
+    input.description = description;
+    const auto no_script = [](std::string_view) { return Bytes(); };
+    input.location = location_text(page, detect_marketplace(page), no_script);
+    input.item_id = text_between(address, "id=", "&");
+    return final_row_form(build_package_row(input));
 }
 
 Text all_rows() {

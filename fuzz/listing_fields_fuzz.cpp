@@ -6,7 +6,7 @@
 #include "package/item_page.h"
 #include "package/listing_fields.h"
 #include "package/package_format.h"
-#include "package/package_row.h"
+#include "package/item_package_row.h"
 
 using namespace qinghe;
 
@@ -18,31 +18,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view description = parts[2];
     const Text page = replace_text(bytes_to_text(parts[3]), ")", "\"");
 
-    const MarketplaceKind kind = detect_marketplace(page);
-    PackageRowFields fields;
-    fields.title = extract_title(page);
-    fields.category_run = category_and_shop_run(page);
     int script_fetches = 0;
-    const auto location = location_text(page, kind, [&](std::string_view) {
+    const auto location = location_text(page, detect_marketplace(page), [&](std::string_view) {
         ++script_fetches;
         return script;
     });
     QINGHE_FUZZ_CHECK(script_fetches <= 1);
-    fields.location_run = location_run(location);
     (void)location_from_script(script);
-    fields.price = price_text(page, kind);
-    const BrandAndModel brand = brand_and_model(page);
-    fields.input_values = brand.input_values;
-    fields.outer_id = finish_outer_id(brand.outer_id);
-    fields.user_name = user_name(page, address);
-    fields.subtitle = selling_point(page);
     // No space or tab is left at a character start (after a lead byte it is
     // the second half of a character).
-    for (size_t i = 0; i < fields.subtitle.size(); i += static_cast<unsigned char>(fields.subtitle[i]) >= 0x80 ? 2 : 1) {
-        QINGHE_FUZZ_CHECK(fields.subtitle[i] != ' ' && fields.subtitle[i] != '\t');
+    const Text subtitle = selling_point(page);
+    for (size_t i = 0; i < subtitle.size();
+         i += static_cast<unsigned char>(subtitle[i]) >= 0x80 ? 2 : 1) {
+        QINGHE_FUZZ_CHECK(subtitle[i] != ' ' && subtitle[i] != '\t');
     }
-    fields.description = strip_hyperlinks(description);
-    fields.item_id = text_between(address, "id=", "&");
+    const Text stripped = strip_hyperlinks(description);
+    PackageRowInput input;
+    input.page = page;
+    input.address = address;
+    input.description = stripped;
+    input.location = location;
+    input.item_id = text_between(address, "id=", "&");
 
     // The helpers the fields are built with, on the page's own pieces.
     (void)text_before(page, address);
@@ -52,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QINGHE_FUZZ_CHECK(left_characters(page, 4).size() <= 4);
     QINGHE_FUZZ_CHECK(right_characters(page, 4).size() <= 4);
 
-    Text row = assemble_package_row(fields);
+    Text row = build_package_row(input);
     const Text final_row = final_row_form(row);
     Bytes file = package_file_bytes(row);
     QINGHE_FUZZ_CHECK(file.compare(0, package_header().size(), package_header()) == 0);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDebug>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -266,5 +267,7 @@ int DesktopWindow::show_message(const Text& text, int /*style*/, const Text& cap
 }
 
 void DesktopWindow::batch_finished() { emit batch_finished_signal(); }
+
+void DesktopWindow::log_error(const Text& text) { qWarning().noquote() << to_qstring(text); }
 
 }  // namespace qinghe::app

@@ -93,6 +93,7 @@ public:
     void append_style_sheet_box(const Text& text) override;
     void set_dispatch_timer(int period_ms) override;
     int show_message(const Text& text, int style, const Text& caption) override;
+    void log_error(const Text& text) override;  // a warning on Qt's message log
 
 signals:
     // finish_batch ran (tests and the screenshot tool wait for it).

@@ -3,35 +3,26 @@
 #include <memory>
 
 #include "base/files.h"
+#include "base/gbk_text.h"
 #include "base/threads.h"
 #include "harvest/harvest_item.h"
 #include "engine/package_localizer.h"
 #include "engine/picture_worker.h"
 #include "package/data_package.h"
+#include "window/window_texts.h"
 
 namespace qinghe {
 
 namespace {
 
-// 您还未选择要下载的是主图或细节图或其他图片呢！？
-const char* const kNoPictureKindMessage =
-    "\xC4\xFA\xBB\xB9\xCE\xB4\xD1\xA1\xD4\xF1\xD2\xAA\xCF\xC2\xD4\xD8\xB5\xC4\xCA\xC7\xD6\xF7"
-    "\xCD\xBC\xBB\xF2\xCF\xB8\xBD\xDA\xCD\xBC\xBB\xF2\xC6\xE4\xCB\xFB\xCD\xBC\xC6\xAC\xC4\xD8"
-    "\xA3\xA1\xA3\xBF";
-// 宝贝链接还未输入！
-const char* const kNoAddressMessage =
-    "\xB1\xA6\xB1\xB4\xC1\xB4\xBD\xD3\xBB\xB9\xCE\xB4\xCA\xE4\xC8\xEB\xA3\xA1";
-const char* const kBatchFolderMiddle = "\xB9\xB2\xCC\xD4\xCD\xBC";  // 共淘图
-const char* const kBatchFolderEnd = "\xB8\xF6\xB5\xD8\xD6\xB7";     // 个地址
-// 正在创建文件夹名为：
-const char* const kCreatingFolder =
-    "\xD5\xFD\xD4\xDA\xB4\xB4\xBD\xA8\xCE\xC4\xBC\xFE\xBC\xD0\xC3\xFB\xCE\xAA\xA3\xBA";
-const char* const kFolderOpen = "\xCE\xC4\xBC\xFE\xBC\xD0\xA3\xBA\xA1\xB6";  // 文件夹：《
-// 》已创建成功！
-const char* const kFolderCreated = "\xA1\xB7\xD2\xD1\xB4\xB4\xBD\xA8\xB3\xC9\xB9\xA6\xA3\xA1";
-// 全部下载完毕！
-const char* const kAllDone = "\xC8\xAB\xB2\xBF\xCF\xC2\xD4\xD8\xCD\xEA\xB1\xCF\xA3\xA1";
-const char* const kStartCaption = "\xC1\xA2\xBC\xB4\xCF\xC2\xD4\xD8";  // 立即下载
+const Text kNoPictureKindMessage = gbk_text("您还未选择要下载的是主图或细节图或其他图片呢！？");
+const Text kNoAddressMessage = gbk_text("宝贝链接还未输入！");
+const Text kBatchFolderMiddle = gbk_text("共淘图");
+const Text kBatchFolderEnd = gbk_text("个地址");
+const Text kCreatingFolder = gbk_text("正在创建文件夹名为：");
+const Text kFolderOpen = gbk_text("文件夹：《");
+const Text kFolderCreated = gbk_text("》已创建成功！");
+const Text kAllDone = gbk_text("全部下载完毕！");
 
 const char* const kLineBreak = "\r\n";
 constexpr int kDispatchPeriodMs = 1;
@@ -59,10 +50,7 @@ void skip_current_address(MainWindow& window) {
 
 }  // namespace
 
-// 点击收藏青禾淘图小店，获取最新版本！
-const char* const kCounterRestingText =
-    "\xB5\xE3\xBB\xF7\xCA\xD5\xB2\xD8\xC7\xE0\xBA\xCC\xCC\xD4\xCD\xBC\xD0\xA1\xB5\xEA\xA3\xAC"
-    "\xBB\xF1\xC8\xA1\xD7\xEE\xD0\xC2\xB0\xE6\xB1\xBE\xA3\xA1";
+const Text kCounterRestingText = gbk_text("点击收藏青禾淘图小店，获取最新版本！");
 
 WorkerKind classify_address(std::string_view address) {
     if (ends_with(address, "_.webp") || ends_with(address, ".jpg") || ends_with(address, ".gif") ||
@@ -142,7 +130,7 @@ void finish_batch(MainWindow& window) {
     BatchJob& job = window.job();
     job.batch_folder_name.clear();
     window.set_status_text(status_message(job, kAllDone));
-    window.set_start_caption(kStartCaption);
+    window.set_start_caption(idle_start_caption());
     window.set_start_enabled(true);
     window.set_address_enabled(true);
     window.set_counter_text(kCounterRestingText);

@@ -32,6 +32,6 @@ WorkerKind classify_address(std::string_view address);
 Text batch_folder_name_at(DateTime time, int address_count);
 
 // The download counter label's resting text: the maker's contact line.
-extern const char* const kCounterRestingText;
+extern const Text kCounterRestingText;
 
 }  // namespace qinghe

@@ -2,25 +2,15 @@
 
 #include "base/encoding.h"
 #include "base/files.h"
-#include "base/native_path.h"
-#include "base/web.h"
-#include "engine/dispatcher.h"
+#include "base/gbk_text.h"
 #include "harvest/harvest_paths.h"
-#include "engine/picture_worker.h"
+#include "harvest/save_picture.h"
+#include "window/window_texts.h"
+#include "window/worker_boundary.h"
 
 namespace qinghe {
 
 namespace {
-
-// 正在下载中……
-const char* const kWorkingCaption = "\xD5\xFD\xD4\xDA\xCF\xC2\xD4\xD8\xD6\xD0\xA1\xAD\xA1\xAD";
-// 正在下载，请稍等……
-const char* const kDownloadingMessage =
-    "\xD5\xFD\xD4\xDA\xCF\xC2\xD4\xD8\xA3\xAC\xC7\xEB\xC9\xD4\xB5\xC8\xA1\xAD\xA1\xAD";
-const char* const kPackageFolderEnd = "CSV\xCE\xC4\xBC\xFE\xCC\xD4\xCD\xBC";  // CSV文件淘图
-const char* const kDetailFolder = "\xB1\xA6\xB1\xB4\xCF\xEA\xC7\xE9";         // 宝贝详情
-// 宝贝主图及属性图
-const char* const kMainFolder = "\xB1\xA6\xB1\xB4\xD6\xF7\xCD\xBC\xBC\xB0\xCA\xF4\xD0\xD4\xCD\xBC";
 
 // Description pictures stand in HTML attributes: src="http://...".
 const char* const kDetailMarker = "\"http://";
@@ -57,21 +47,14 @@ public:
     }
 
 private:
+    // A picture that did not arrive whole is not written, so the next run
+    // tries it again; the list still shows that it was tried.
     void save_one(const Text& address, const Text& folder) {
-        const TextList pieces = split_text(address, "/");
-        const Text raw_name = pieces.at(pieces.count());
-        if (raw_name.empty()) return;
-        const Text target = join_text({folder, usable_name(raw_name)});
-        if (file_exists(target)) return;
-        const FetchResult fetched = fetch_url_checked(address);
-        // A picture that did not arrive whole is not written, so the next
-        // run tries it again; the list still shows that it was tried.
-        const bool written = fetched.complete && !fetched.body.empty() &&
-                             write_file(target, fetched.body);
-        m_window.append_file_list(join_text({address, "\r\n"}));
-        if (!written) return;
-        m_new_files += 1;
-        m_window.set_counter_text(new_files_counter_text(m_new_files));
+        save_picture(m_window, {.address = address,
+                                .file_name = picture_file_name(address),
+                                .folder = folder,
+                                .listing = FileListing::AfterFetch,
+                                .count = &m_new_files});
     }
 
     MainWindow& m_window;
@@ -81,17 +64,21 @@ private:
 }  // namespace
 
 void localize_package(MainWindow& window) {
-    BatchJob& job = window.job();
-    try {
-        window.set_start_caption(kWorkingCaption);
-        window.set_status_text(status_message(job, kDownloadingMessage));
+    run_worker(window, "localize_package", WorkerEpilogue::Package, [&window] {
+        static const Text downloading = gbk_text("正在下载，请稍等……");
+        static const Text package_folder_end = gbk_text("CSV文件淘图");
+        static const Text detail_folder = gbk_text("宝贝详情");
+        static const Text main_folder = gbk_text("宝贝主图及属性图");
+        BatchJob& job = window.job();
+        window.set_start_caption(busy_start_caption());
+        window.set_status_text(status_message(job, downloading));
         window.set_progress(30);
 
         const Text package_path = job.current_address;
         const Text base_name = usable_name(package_base_name(package_path));
         const Text package_folder =
             join_text({batch_folder_path(window.save_folder_text(), job.batch_folder_name),
-                       base_name, kPackageFolderEnd, "\\"});
+                       base_name, package_folder_end, "\\"});
         create_directory(package_folder);
 
         const Text package_text =
@@ -99,20 +86,17 @@ void localize_package(MainWindow& window) {
 
         PictureRun run(window);
         if (find_text(package_text, kDetailMarker) > 0) {
-            const Text folder = join_text({package_folder, kDetailFolder, "\\"});
+            const Text folder = join_text({package_folder, detail_folder, "\\"});
             create_directory(folder);
             run.save_all(package_text, kDetailMarker, kDetailEnd, folder);
         }
         window.set_progress(60);
         if (find_text(package_text, kMainMarker) > 0) {
-            const Text folder = join_text({package_folder, kMainFolder, "\\"});
+            const Text folder = join_text({package_folder, main_folder, "\\"});
             create_directory(folder);
             run.save_all(package_text, kMainMarker, kMainEnd, folder);
         }
-    } catch (...) {
-        // Nothing may stop the batch: the epilogue below still runs.
-    }
-    run_worker_epilogue(window);
+    });
 }
 
 }  // namespace qinghe

@@ -9,7 +9,4 @@ namespace qinghe {
 // folder, then runs the worker epilogue. Worker thread; never throws.
 void download_picture(MainWindow& window);
 
-// "新下载：" + count + "个文件", the download counter label's text.
-Text new_files_counter_text(int count);
-
 }  // namespace qinghe

@@ -1,6 +1,7 @@
 #include "harvest/description_stage.h"
 
 #include "base/files.h"
+#include "base/gbk_text.h"
 #include "base/pattern.h"
 #include "base/web.h"
 #include "harvest/harvest_paths.h"
@@ -10,8 +11,7 @@ namespace qinghe {
 
 namespace {
 
-constexpr std::string_view kStatus = "\xD5\xFD\xD4\xDA\xCF\xC2\xD4\xD8\xB1\xA6\xB1\xB4\xC3\xE8"
-                                     "\xCA\xF6\xD6\xD0\xA1\xAD\xA1\xAD";  // "正在下载宝贝描述中……"
+const Text kStatus = gbk_text("正在下载宝贝描述中……");
 
 // The three description sources, tried in this order on every page.
 struct DescriptionSource {
@@ -93,8 +93,11 @@ void handle_source(MainWindow& window, ItemHarvest& harvest, const DescriptionSo
                              ? description_picture_name(source.naming, picture_count, picture_number,
                                                         extension)
                              : server_file_name(picture_address);
-        if (!save_picture(window, harvest, picture_address, file_name, description_folder,
-                          description_folder)) {
+        const PictureSave picture{.address = picture_address,
+                                  .file_name = file_name,
+                                  .folder = description_folder,
+                                  .count = &harvest.new_download_count};
+        if (!save_picture(window, picture).saved()) {
             continue;
         }
         if (smart_layout) {

@@ -1,15 +1,16 @@
 // Stage 3 of an item harvest: the seller's description and its pictures.
 #pragma once
 
+#include "base/gbk_text.h"
 #include "window/main_window.h"
 #include "harvest/item_harvest.h"
 
 namespace qinghe {
 
-// "宝贝描述", the description folder of an item folder.
-inline constexpr std::string_view kDescriptionFolder = "\xB1\xA6\xB1\xB4\xC3\xE8\xCA\xF6";
-// "详情.html", the local copy of the description.
-inline constexpr std::string_view kDescriptionPage = "\xCF\xEA\xC7\xE9.html";
+// The description folder of an item folder.
+inline const Text kDescriptionFolder = gbk_text("宝贝描述");
+// The local copy of the description.
+inline const Text kDescriptionPage = gbk_text("详情.html");
 
 enum class DescriptionNaming {
     FromZero,  // Taobao and Tmall sources: A0 … A9, B0 …

@@ -2,6 +2,7 @@
 
 #include "base/date_time.h"
 #include "base/files.h"
+#include "base/gbk_text.h"
 #include "base/pattern.h"
 #include "base/web.h"
 #include "harvest/description_stage.h"
@@ -10,23 +11,23 @@
 #include "harvest/other_picture_stage.h"
 #include "harvest/export_item_package.h"
 #include "package/item_page.h"
+#include "window/window_texts.h"
+#include "window/worker_boundary.h"
 
 namespace qinghe {
 
 namespace {
 
-constexpr std::string_view kBusyCaption = "\xD5\xFD\xD4\xDA\xCF\xC2\xD4\xD8\xD6\xD0\xA1\xAD\xA1\xAD";  // "正在下载中……"
-constexpr std::string_view kAnalysing = "\xD5\xFD\xD4\xDA\xB7\xD6\xCE\xF6\xB2\xA2\xCF\xC2\xD4\xD8\xD6\xD0"
-                                        "\xA3\xAC\xC7\xEB\xC9\xD4\xB5\xC8\xA1\xAD\xA1\xAD";  // "正在分析并下载中，请稍等……"
+const Text kAnalysing = gbk_text("正在分析并下载中，请稍等……");
 // "青禾淘图CSV复合数据包" and "青禾淘图CSV独立数据包".
-constexpr std::string_view kCompositeFolder = "\xC7\xE0\xBA\xCC\xCC\xD4\xCD\xBC" "CSV\xB8\xB4\xBA\xCF\xCA\xFD\xBE\xDD\xB0\xFC";
-constexpr std::string_view kIndependentFolder = "\xC7\xE0\xBA\xCC\xCC\xD4\xCD\xBC" "CSV\xB6\xC0\xC1\xA2\xCA\xFD\xBE\xDD\xB0\xFC";
+const Text kCompositeFolder = gbk_text("青禾淘图CSV复合数据包");
+const Text kIndependentFolder = gbk_text("青禾淘图CSV独立数据包");
 
 constexpr std::string_view kTitleMarker = "<title>";
 constexpr std::string_view kLinkPattern = "http(.*?)\"";
 
 void set_up(MainWindow& window, ItemHarvest& harvest) {
-    window.set_start_caption(Text(kBusyCaption));
+    window.set_start_caption(busy_start_caption());
     window.set_start_enabled(false);
     window.set_status_text(status_message(window.job(), kAnalysing));
     window.set_progress(1);
@@ -102,24 +103,10 @@ void run_stages(MainWindow& window, ItemHarvest& harvest) {
 }  // namespace
 
 void harvest_item(MainWindow& window) {
-    // One boundary for the whole harvest: whatever fails inside, the
-    // epilogue below still hands the batch on.
-    try {
+    run_worker(window, "harvest_item", WorkerEpilogue::Item, [&window] {
         ItemHarvest harvest;
         run_stages(window, harvest);
-    } catch (...) {
-    }
-
-    try {
-        window.set_progress(100);
-        window.set_progress(0);
-    } catch (...) {
-    }
-    window.job().current_index += 1;
-    try {
-        window.set_dispatch_timer(1);
-    } catch (...) {
-    }
+    });
 }
 
 }  // namespace qinghe

@@ -5,12 +5,13 @@
 #pragma once
 
 #include "base/date_time.h"
+#include "base/gbk_text.h"
 #include "base/text.h"
 
 namespace qinghe {
 
-// "_青禾淘图", the tail of every item folder name.
-inline constexpr std::string_view kItemFolderTail = "_\xC7\xE0\xBA\xCC\xCC\xD4\xCD\xBC";
+// The tail of every item folder name.
+inline const Text kItemFolderTail = gbk_text("_青禾淘图");
 
 // The text after the first "id=" of the address up to the next "&" or the
 // end; the empty text when the address has no "id=".

@@ -1,6 +1,7 @@
 #include "harvest/main_picture_stage.h"
 
 #include "base/files.h"
+#include "base/gbk_text.h"
 #include "harvest/harvest_paths.h"
 #include "harvest/save_picture.h"
 
@@ -8,8 +9,7 @@ namespace qinghe {
 
 namespace {
 
-constexpr std::string_view kStatus = "\xD5\xFD\xD4\xDA\xCF\xC2\xD4\xD8\xD6\xF7\xCD\xBC\xD3\xEB"
-                                     "\xCA\xF4\xD0\xD4\xCD\xBC\xA1\xAD\xA1\xAD";  // "正在下载主图与属性图……"
+const Text kStatus = gbk_text("正在下载主图与属性图……");
 
 // Removed from a link before anything else.
 constexpr std::string_view kQuoteChars[] = {")", "'", "\""};
@@ -59,8 +59,12 @@ void main_picture_stage(MainWindow& window, ItemHarvest& harvest) {
             Text file_name = window.options().smart_category_save()
                                  ? join_text({number_to_text(picture_number), extension})
                                  : server_file_name(address);
-            if (save_picture(window, harvest, address, file_name, harvest.item_folder_path,
-                             picture_folder)) {
+            const PictureSave picture{.address = address,
+                                      .file_name = file_name,
+                                      .folder = picture_folder,
+                                      .checked_folder = harvest.item_folder_path,
+                                      .count = &harvest.new_download_count};
+            if (save_picture(window, picture).saved()) {
                 picture_number += 1;
             }
         }

@@ -1,15 +1,16 @@
 // Stage 2 of an item harvest: the pictures the item page names itself.
 #pragma once
 
+#include "base/gbk_text.h"
 #include "window/main_window.h"
 #include "harvest/item_harvest.h"
 
 namespace qinghe {
 
-// "淘图记录.txt", the record file of an item folder.
-inline constexpr std::string_view kRecordFileName = "\xCC\xD4\xCD\xBC\xBC\xC7\xC2\xBC.txt";
-// "主图及属性图", the main-picture folder of an item folder.
-inline constexpr std::string_view kMainPictureFolder = "\xD6\xF7\xCD\xBC\xBC\xB0\xCA\xF4\xD0\xD4\xCD\xBC";
+// The record file of an item folder.
+inline const Text kRecordFileName = gbk_text("淘图记录.txt");
+// The main-picture folder of an item folder.
+inline const Text kMainPictureFolder = gbk_text("主图及属性图");
 
 // One page link turned into the address of the full-size picture: quotes
 // and ")" removed, then the thumbnail suffixes of the picture servers.

@@ -82,7 +82,12 @@ void other_picture_stage(MainWindow& window, ItemHarvest& harvest) {
             Text file_name = window.options().smart_category_save()
                                  ? join_text({number_to_text(picture_number), extension})
                                  : server_file_name(picture_address);
-            if (save_picture(window, harvest, picture_address, file_name, item_folder_path, other_folder)) {
+            const PictureSave picture{.address = picture_address,
+                                      .file_name = file_name,
+                                      .folder = other_folder,
+                                      .checked_folder = item_folder_path,
+                                      .count = &harvest.new_download_count};
+            if (save_picture(window, picture).saved()) {
                 picture_number += 1;
             }
         }

@@ -1,13 +1,14 @@
 // Stage 5 of an item harvest: the pictures the page's style sheets draw.
 #pragma once
 
+#include "base/gbk_text.h"
 #include "window/main_window.h"
 #include "harvest/item_harvest.h"
 
 namespace qinghe {
 
-// "其他图片", the other-picture folder of an item folder.
-inline constexpr std::string_view kOtherPictureFolder = "\xC6\xE4\xCB\xFB\xCD\xBC\xC6\xAC";
+// The other-picture folder of an item folder.
+inline const Text kOtherPictureFolder = gbk_text("其他图片");
 
 // Fetches the item page again, reads every style sheet it links to and
 // saves the pictures they name by absolute "http://" address. Runs on the

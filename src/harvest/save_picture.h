@@ -1,22 +1,68 @@
-// The one step every picture stage uses to list, check, fetch and write a picture.
+// The one step that saves a picture, for every place that saves one: list
+// the address in the file list box, pass over a picture saved already,
+// fetch, check the transfer, write, count on the download counter label.
 #pragma once
 
+#include "base/text.h"
 #include "window/main_window.h"
-#include "harvest/item_harvest.h"
 
 namespace qinghe {
 
-// Lists the address in the file list box, passes over a name that already
-// exists in test_folder, fetches the address and writes it to
-// write_folder + file_name. Returns whether a file was written; only then
-// is it counted on the download counter label. A fetch that gave nothing
-// or broke off is not written, so no empty or truncated file blocks a
-// later attempt. Runs on the harvest's worker thread.
-bool save_picture(MainWindow& window, ItemHarvest& harvest, std::string_view address,
-                  std::string_view file_name, std::string_view test_folder,
-                  std::string_view write_folder);
+// When the address goes into the file list box.
+enum class FileListing {
+    BeforeCheck,  // first, whatever follows (harvest stages, single pictures)
+    AfterFetch,   // after a fetch, whether or not it was written (package localizer)
+    Never,        // package pictures
+};
 
-// "新下载：" + count + "个文件".
+// How a picture shows on the download counter label.
+enum class Counting {
+    Raise,     // after a write: the count + 1, and the label shows it
+    ShowOnly,  // after every write attempt: the label shows the count as it is
+};
+
+// One picture to save. The file is folder + file_name; a file of that name
+// in checked_folder (empty: folder) means the picture is there already.
+struct PictureSave {
+    Text address{};         // fetched as it is
+    Text file_name{};       // empty: the address names no file, nothing happens after the listing
+    Text folder{};
+    Text checked_folder{};
+    FileListing listing = FileListing::BeforeCheck;
+    bool http_error_fails = false;  // a status >= 400 fails the transfer too
+    int* count = nullptr;           // the counter; none: the label is left alone
+    Counting counting = Counting::Raise;
+};
+
+enum class PictureOutcome { Saved, Skipped, Failed };
+
+enum class PictureFailure {
+    None,
+    NoFileName,   // Skipped: the address names no file
+    Exists,       // Skipped: the file is there already
+    Incomplete,   // the transfer broke off
+    Empty,        // the server sent nothing
+    HttpError,    // status >= 400, where that fails
+    NotWritten,   // the file could not be written
+};
+
+struct PictureResult {
+    PictureOutcome outcome = PictureOutcome::Failed;
+    PictureFailure reason = PictureFailure::None;
+
+    bool saved() const { return outcome == PictureOutcome::Saved; }
+};
+
+// Saves one picture. A transfer that broke off or gave nothing is not
+// written, so no empty or truncated file blocks a later attempt. Worker
+// thread; window writes take effect in the order made here.
+PictureResult save_picture(MainWindow& window, const PictureSave& picture);
+
+// The last non-empty "/"-element of address as a file name the file system
+// accepts; empty when the address has none.
+Text picture_file_name(std::string_view address);
+
+// "新下载：" + count + "个文件", the download counter label's text.
 Text download_counter_text(int count);
 
 }  // namespace qinghe

@@ -1,13 +1,17 @@
 #include "window/main_window.h"
 
+#include <cstdio>
+
+#include "base/gbk_text.h"
 #include "base/message.h"
 
 namespace qinghe {
 
-namespace {
-const char* const kOpenParenthesis = "\xA3\xA8";   // （
-const char* const kCloseParenthesis = "\xA3\xA9";  // ）
-}  // namespace
+void write_error_line(const Text& text) {
+    std::fprintf(stderr, "qinghe: %.*s\n", static_cast<int>(text.size()), text.data());
+}
+
+void WindowControls::log_error(const Text& text) { write_error_line(text); }
 
 MainWindow::MainWindow(WindowControls& controls, WindowThread& window_thread)
     : m_controls(controls), m_window_thread(window_thread) {}
@@ -75,6 +79,13 @@ void MainWindow::set_description_store(const Text& text) {
 void MainWindow::notify_batch_finished() {
     write([](WindowControls& c) { c.batch_finished(); });
 }
+void MainWindow::report_error(const Text& text) {
+    if (m_closed.load()) {
+        write_error_line(text);
+        return;
+    }
+    write([text](WindowControls& c) { c.log_error(text); });
+}
 
 Text MainWindow::address_text() {
     return read<Text>([](WindowControls& c) { return c.address_text(); });
@@ -113,15 +124,10 @@ void MainWindow::close() {
 
 bool MainWindow::is_closed() const { return m_closed.load(); }
 
-void run_worker_epilogue(MainWindow& window) {
-    window.set_progress(100);
-    window.job().current_index += 1;
-    window.set_dispatch_timer(1);
-    window.set_progress(0);
-}
-
 Text status_message(const BatchJob& job, std::string_view message) {
-    return join_text({kOpenParenthesis, job.progress_tag, kCloseParenthesis, message});
+    static const Text open = gbk_text("（");
+    static const Text close = gbk_text("）");
+    return join_text({open, job.progress_tag, close, message});
 }
 
 }  // namespace qinghe

@@ -59,6 +59,10 @@ public:
     // finish_batch ran: the batch is over. Front ends that wait for the end
     // of a batch (the headless runner) override it.
     virtual void batch_finished() {}
+
+    // A worker caught an exception; the batch goes on. The default writes the
+    // line to standard error; a desktop front end may log it its own way.
+    virtual void log_error(const Text& text);
 };
 
 class MainWindow : public std::enable_shared_from_this<MainWindow> {
@@ -84,6 +88,9 @@ public:
     void set_dispatch_timer(int period_ms);
     void set_description_store(const Text& text);
     void notify_batch_finished();
+    // Reaches WindowControls::log_error; after close() the line goes to
+    // standard error, so no report is lost with the window.
+    void report_error(const Text& text);
 
     // Any thread. Blocking reads; defaults after close(), except that
     // save_folder_text keeps giving the last folder read before it.
@@ -121,9 +128,8 @@ private:
     Text m_last_save_folder;
 };
 
-// Any thread: the worker epilogue in its common order: progress bar to 100,
-// current_index + 1, dispatch timer armed (1 ms), progress bar to 0.
-void run_worker_epilogue(MainWindow& window);
+// Any thread: one line on standard error, the default error log.
+void write_error_line(const Text& text);
 
 // "（" + progress tag + "）" + message.
 Text status_message(const BatchJob& job, std::string_view message);

@@ -113,7 +113,8 @@ std::string merge_paths(const AddressParts& base, std::string_view reference_pat
         return "/" + std::string(reference_path);
     }
     const size_t last = base.path.rfind('/');
-    std::string merged(last == std::string_view::npos ? std::string_view{} : base.path.substr(0, last + 1));
+    std::string merged(last == std::string_view::npos ? std::string_view{}
+                                                      : base.path.substr(0, last + 1));
     merged.append(reference_path);
     return merged;
 }
@@ -124,7 +125,8 @@ std::string compose(std::string_view scheme, std::string_view authority, std::st
     // A browser writes the empty path of a web address as "/".
     if (path.empty()) path = "/";
     std::string out;
-    out.reserve(scheme.size() + authority.size() + path.size() + query.size() + fragment.size() + 6);
+    out.reserve(scheme.size() + authority.size() + path.size() + query.size() + fragment.size() +
+                6);
     out.append(scheme).append("://").append(authority).append(path);
     if (has_query) out.append("?").append(query);
     if (has_fragment) out.append("#").append(fragment);

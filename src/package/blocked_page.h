@@ -16,7 +16,8 @@ namespace qinghe {
 
 enum class BlockSign {
     None,
-    // 1688's "security-X5" interstitial: x5secdata, "亲，小二正忙，滑动一下马上回来".
+    // 1688's "security-X5" interstitial: x5secdata,
+    // "亲，小二正忙，滑动一下马上回来".
     SecurityInterstitial,
     // A slider captcha: nc_token and the nocaptcha script.
     SliderCaptcha,

@@ -23,7 +23,8 @@ TEST(ResolveAddress, RelativeReferencesAsABrowserResolvesThem) {
     const ResolveCase cases[] = {
         // Scheme-relative: the page's scheme.
         {kItem, "//img.alicdn.com/i1/x.jpg", "https://img.alicdn.com/i1/x.jpg"},
-        {"http://item.taobao.com/item.htm", "//img.alicdn.com/x.jpg", "http://img.alicdn.com/x.jpg"},
+        {"http://item.taobao.com/item.htm", "//img.alicdn.com/x.jpg",
+         "http://img.alicdn.com/x.jpg"},
         {"HTTP://item.taobao.com/", "//img.alicdn.com/x.jpg", "http://img.alicdn.com/x.jpg"},
         {kItem, "//desc.alicdn.com/i2/d.desc%7Cvar%5Edesc?x=1#f",
          "https://desc.alicdn.com/i2/d.desc%7Cvar%5Edesc?x=1#f"},
@@ -52,7 +53,8 @@ TEST(ResolveAddress, RelativeReferencesAsABrowserResolvesThem) {
         {"http://h.com/p/", "https:/img.alicdn.com/x.jpg", "https://img.alicdn.com/x.jpg"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(resolve_address(c.base, c.reference), c.expected) << c.base << " + " << c.reference;
+        EXPECT_EQ(resolve_address(c.base, c.reference), c.expected)
+            << c.base << " + " << c.reference;
     }
 }
 

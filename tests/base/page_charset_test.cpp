@@ -12,7 +12,8 @@ namespace {
 using package_test::gbk;
 
 const std::string kGbkMeta = "<meta charset=\"gbk\" />";
-const std::string kUtf8Meta = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">";
+const std::string kUtf8Meta =
+    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">";
 
 struct ContentTypeCase {
     const char* value;

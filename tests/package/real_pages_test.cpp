@@ -29,27 +29,37 @@ struct PageCase {
 
 TEST(RealPages, EachPageReadsAsGbkTextWithItsMarkers) {
     const PageCase cases[] = {
-        {"taobao_item_served_gbk.html", PageCharset::Gbk, "<title>复古真皮男士手提公文包-淘宝网</title>"},
-        {"taobao_item_saved_utf8.html", PageCharset::Utf8, "<title>2020新款女士真丝连衣裙-淘宝网</title>"},
-        {"taobao_item_saved_utf8.html", PageCharset::Utf8, "<span id=\"J-From\">河南郑州</span>"},
+        {"taobao_item_served_gbk.html", PageCharset::Gbk,
+         "<title>复古真皮男士手提公文包-淘宝网</title>"},
+        {"taobao_item_saved_utf8.html", PageCharset::Utf8,
+         "<title>2020新款女士真丝连衣裙-淘宝网</title>"},
+        {"taobao_item_saved_utf8.html", PageCharset::Utf8,
+         "<span id=\"J-From\">河南郑州</span>"},
         {"taobao_item_saved_utf8.html", PageCharset::Utf8, "<em class=\"tb-rmb\">&#165;</em>"},
-        {"tmall_item_served_utf8.html", PageCharset::Utf8, "<title>【官方正品】青禾智能扫地机器人X9-tmall.com天猫</title>"},
-        {"tmall_item_served_utf8.html", PageCharset::Utf8, "name=\"region\" value=\"江苏南京\""},
-        {"tmall_item_saved_utf8.html", PageCharset::Utf8, "<title>青禾纯棉四件套床上用品-tmall.com天猫</title>"},
-        {"ali1688_offer_served_gbk.html", PageCharset::Gbk, "<span class=\"delivery-addr\">广东省 汕头市</span>"},
-        {"ali1688_offer_saved_utf8.html", PageCharset::Utf8, "<title>义乌小商品 创意陶瓷马克杯</title>"},
+        {"tmall_item_served_utf8.html", PageCharset::Utf8,
+         "<title>【官方正品】青禾智能扫地机器人X9-tmall.com天猫</title>"},
+        {"tmall_item_served_utf8.html", PageCharset::Utf8,
+         "name=\"region\" value=\"江苏南京\""},
+        {"tmall_item_saved_utf8.html", PageCharset::Utf8,
+         "<title>青禾纯棉四件套床上用品-tmall.com天猫</title>"},
+        {"ali1688_offer_served_gbk.html", PageCharset::Gbk,
+         "<span class=\"delivery-addr\">广东省 汕头市</span>"},
+        {"ali1688_offer_saved_utf8.html", PageCharset::Utf8,
+         "<title>义乌小商品 创意陶瓷马克杯</title>"},
         {"taobao_desc.js", PageCharset::Gbk, "<p>头层牛皮，手工缝制</p>"},
         {"tmall_desc.js", PageCharset::Gbk, "<p>激光导航，扫拖一体</p>"},
         {"ali1688_desc.js", PageCharset::Gbk, "<p>PU皮面料，防水耐磨</p>"},
         {"taobao_sib.json", PageCharset::Gbk, "\"sendCity\":\"浙江杭州\""},
         {"taobao_shop_search_page1.html", PageCharset::Gbk, "<span class=\"page-info\">1/2</span>"},
-        {"blocked_1688_security_x5.html", PageCharset::Utf8, "亲，小二正忙，滑动一下马上回来"},
+        {"blocked_1688_security_x5.html", PageCharset::Utf8,
+         "亲，小二正忙，滑动一下马上回来"},
     };
     for (const auto& c : cases) {
         const std::string bytes = real_fixture(c.fixture);
         ASSERT_FALSE(bytes.empty()) << c.fixture;
         EXPECT_EQ(detect_page_charset(bytes), c.charset) << c.fixture;
-        EXPECT_TRUE(contains_text(page_to_gbk(bytes), gbk(c.marker))) << c.fixture << ": " << c.marker;
+        EXPECT_TRUE(contains_text(page_to_gbk(bytes), gbk(c.marker)))
+            << c.fixture << ": " << c.marker;
     }
 }
 

@@ -73,8 +73,10 @@ bool TlsFront::start() {
     SSL_CTX* context = SSL_CTX_new(TLS_server_method());
     if (!context) return false;
     m_context = context;
-    if (SSL_CTX_use_certificate_chain_file(context, tls_file("server.pem").c_str()) != 1 ||
-        SSL_CTX_use_PrivateKey_file(context, tls_file("server.key").c_str(), SSL_FILETYPE_PEM) != 1) {
+    const std::string certificate = tls_file("server.pem");
+    const std::string key = tls_file("server.key");
+    if (SSL_CTX_use_certificate_chain_file(context, certificate.c_str()) != 1 ||
+        SSL_CTX_use_PrivateKey_file(context, key.c_str(), SSL_FILETYPE_PEM) != 1) {
         return false;
     }
     m_listener = ::socket(AF_INET, SOCK_STREAM, 0);

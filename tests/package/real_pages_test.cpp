@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/address_resolver.h"
 #include "base/encoding.h"
 #include "base/page_charset.h"
 #include "base/text.h"
@@ -92,6 +93,61 @@ TEST(RealPages, TheAssistantExportHoldsHttpsPicturesOnly) {
         "https://img.alicdn.com/bao/uploaded/i4/1700000001/TB1expSku1_!!1700000001.jpg",
     };
     EXPECT_EQ(addresses_after(text, "|https://", ";"), main_and_attribute);
+}
+
+// Every picture address a scan of the text finds in any of the three forms,
+// cut at the quote, parenthesis or space that closes it and resolved against
+// the address the text came from.
+std::vector<std::string> picture_addresses(const Text& text, std::string_view base) {
+    std::vector<std::string> out;
+    for (size_t at = find_address_start(text); at != std::string::npos;) {
+        const size_t end = text.find_first_of("\"') \t\r\n", at);
+        const std::string reference = text.substr(at, end - at);
+        const std::string address = resolve_address(base, reference);
+        if (contains_text(address, ".jpg") || contains_text(address, ".png") ||
+            contains_text(address, ".gif")) {
+            out.push_back(address);
+        }
+        at = find_address_start(text, at + address_start_length(text, at));
+    }
+    return out;
+}
+
+struct PicturesCase {
+    const char* fixture;
+    const char* base;
+    std::vector<std::string> expected;
+};
+
+TEST(RealPages, DescriptionsAndStyleSheetsNamePicturesInAllThreeForms) {
+    const PicturesCase cases[] = {
+        {"taobao_desc.js",
+         "https://desc.alicdn.com/i2/588/001/588001001001/TB1dQtb01.desc",
+         {"https://img.alicdn.com/imgextra/i1/3900118801/TB2tbDesc1_!!3900118801.jpg",
+          "https://img.alicdn.com/imgextra/i2/3900118801/TB2tbDesc2_!!3900118801.jpg",
+          "http://img.alicdn.com/imgextra/i3/3900118801/TB2tbDesc3_!!3900118801.gif"}},
+        {"tmall_desc.js",
+         "https://dscnew.taobao.com/i4/600/002/600002002001/TB1tmdesc01.desc",
+         {"https://img.alicdn.com/imgextra/i1/2206655443/O1CN01tmDesc1_!!2206655443.jpg",
+          "https://img.alicdn.com/imgextra/i2/2206655443/O1CN01tmDesc2_!!2206655443.jpg",
+          "https://img.alicdn.com/imgextra/i3/2206655443/O1CN01tmDesc3_!!2206655443.gif",
+          "http://img.alicdn.com/imgextra/i4/2206655443/O1CN01tmDesc4_!!2206655443.png"}},
+        {"ali1688_desc.js", "https://img.alicdn.com/tfscom/TB1d1688desc01",
+         {"https://cbu01.alicdn.com/img/ibank/2019/150/552/11844255250_2126953827.jpg",
+          "https://cbu01.alicdn.com/img/ibank/2019/151/552/11844255251_2126953827.jpg",
+          "http://cbu01.alicdn.com/img/ibank/2019/152/552/11844255252_2126953827.jpg"}},
+        {"tmall_shop.css", "https://g.alicdn.com/tm/detail-b/1.9.17/page/shop-2206655443.css",
+         {"https://img.alicdn.com/imgextra/i1/2206655443/TB2shopBanner.jpg",
+          "https://img.alicdn.com/imgextra/i2/2206655443/TB2shopLogo.png",
+          "https://gdp.alicdn.com/imgextra/i3/2206655443/TB2shopNav.gif",
+          "https://img.alicdn.com/tfs/TB1shopIcon-16-16.png",
+          "http://img.alicdn.com/tps/i1/T1shopOld.jpg",
+          "https://img.alicdn.com/imgextra/i4/2206655443/TB2shopFooter.jpg"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(picture_addresses(page_to_gbk(real_fixture(c.fixture)), c.base), c.expected)
+            << c.fixture;
+    }
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include "base/web.h"
 
 #include <curl/curl.h>
+#include <openssl/ssl.h>
+#include <openssl/x509_vfy.h>
 
 #include <algorithm>
 #include <array>
@@ -32,6 +34,7 @@ constexpr size_t kMaxUserOrPassword = 128;
 std::mutex g_settings_mutex;
 FetchLimits g_limits;
 std::vector<std::string> g_routes;
+std::string g_extra_ca_file;
 
 // The process-wide share. It is created on first use and lives until the
 // process ends, because a worker may still be fetching when main returns.
@@ -221,7 +224,27 @@ size_t write_body(char* data, size_t size, size_t count, void* user) {
     return n;
 }
 
+// Adds the authorities of the extra file to the store that already holds
+// the system's (libcurl calls this for each new OpenSSL context).
+CURLcode add_extra_authorities(CURL*, void* ssl_context, void* pem_file) {
+    X509_STORE* store = SSL_CTX_get_cert_store(static_cast<SSL_CTX*>(ssl_context));
+    if (!store || X509_STORE_load_file(store, static_cast<const char*>(pem_file)) != 1) {
+        return CURLE_SSL_CACERT_BADFILE;
+    }
+    return CURLE_OK;
+}
+
 }  // namespace
+
+void set_extra_ca_file(const std::string& pem_file) {
+    std::lock_guard lock(g_settings_mutex);
+    g_extra_ca_file = pem_file;
+}
+
+std::string extra_ca_file() {
+    std::lock_guard lock(g_settings_mutex);
+    return g_extra_ca_file;
+}
 
 void set_fetch_limits(const FetchLimits& limits) {
     std::lock_guard lock(g_settings_mutex);
@@ -264,10 +287,12 @@ FetchResult fetch_url_checked(std::string_view address) {
     }
     FetchLimits limits;
     std::vector<std::string> routes;
+    std::string extra_ca;
     {
         std::lock_guard lock(g_settings_mutex);
         limits = g_limits;
         routes = g_routes;
+        extra_ca = g_extra_ca_file;
     }
 
     HeaderList headers;
@@ -320,6 +345,10 @@ FetchResult fetch_url_checked(std::string_view address) {
     curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
     if (connect_to) {
         curl_easy_setopt(h, CURLOPT_CONNECT_TO, connect_to.get());
+    }
+    if (!extra_ca.empty()) {
+        curl_easy_setopt(h, CURLOPT_SSL_CTX_FUNCTION, add_extra_authorities);
+        curl_easy_setopt(h, CURLOPT_SSL_CTX_DATA, extra_ca.data());
     }
 
     CURLcode code = curl_easy_perform(h);

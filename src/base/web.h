@@ -39,4 +39,12 @@ FetchLimits fetch_limits();
 void set_connect_to(const std::vector<std::string>& routes);
 std::vector<std::string> connect_to_routes();
 
+// Trusts the certificate authorities of a PEM file besides the system's own
+// (a company proxy's authority; the tests' own one), as curl's --cacert
+// option names it; the empty text trusts the system's store alone. Servers
+// are verified either way. A file that cannot be read fails every https
+// fetch rather than being passed over.
+void set_extra_ca_file(const std::string& pem_file);
+std::string extra_ca_file();
+
 }  // namespace qinghe

@@ -1,5 +1,7 @@
 #include "package/item_page.h"
 
+#include "base/gbk_text.h"
+
 namespace qinghe {
 
 namespace {
@@ -11,21 +13,6 @@ constexpr std::string_view kDomain1688 = "1688.com";
 
 constexpr std::string_view kTitleOpen = "<title>";
 constexpr std::string_view kTitleClose = "</title>";
-
-// Suffixes and separators removed from a title, in this order.
-constexpr std::string_view kTitleRemoved[] = {
-    "-\xCC\xD4\xB1\xA6\xCD\xF8",           // "-淘宝网"
-    "-tmall.com\xCC\xEC\xC3\xA8",          // "-tmall.com天猫"
-    "...",
-    "-",
-};
-
-// Characters a folder name cannot hold; each becomes one space, in this order.
-constexpr std::string_view kTitleBlanked[] = {
-    "/", "\\", "|", "*", "&", ".", "@", ">", "<",
-    "\xA1\xB6",  // "《"
-    "\xA1\xB7",  // "》"
-};
 
 }  // namespace
 
@@ -43,8 +30,13 @@ Text extract_title(std::string_view page_text) {
     // A "<title>" with nothing after it has no second element; TextList::at
     // gives the empty text then, so such a page has the empty title.
     Text title = split_text(split_text(page_text, kTitleOpen).at(2), kTitleClose).at(1);
-    for (std::string_view removed : kTitleRemoved) title = replace_text(title, removed);
-    for (std::string_view blanked : kTitleBlanked) title = replace_text(title, blanked, " ");
+    // Suffixes and separators removed from a title, in this order.
+    static const Text kRemoved[] = {gbk_text("-淘宝网"), gbk_text("-tmall.com天猫"), "...", "-"};
+    // Characters a folder name cannot hold; each becomes one space, in this order.
+    static const Text kBlanked[] = {"/", "\\", "|", "*", "&", ".", "@", ">", "<",
+                                    gbk_text("《"), gbk_text("》")};
+    for (const Text& removed : kRemoved) title = replace_text(title, removed);
+    for (const Text& blanked : kBlanked) title = replace_text(title, blanked, " ");
     // Page preparation turned every ")" into a double quote; give it back.
     return replace_text(title, "\"", ")");
 }

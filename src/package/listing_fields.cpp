@@ -1,5 +1,6 @@
 #include "package/listing_fields.h"
 
+#include "base/gbk_text.h"
 #include "base/html.h"
 #include "package/package_format.h"
 
@@ -23,9 +24,6 @@ constexpr std::string_view kTaobaoPrice = "tb-rmb-num\">";
 constexpr std::string_view kAliPrice = "\"price\">";
 constexpr std::string_view kPriceRange = " - ";
 
-constexpr std::string_view kBrand = "\xC6\xB7\xC5\xC6:";        // 品牌:
-constexpr std::string_view kModel = "\xD0\xCD\xBA\xC5:";        // 型号:
-constexpr std::string_view kModelPart = ";\xD0\xCD\xBA\xC5;";  // ;型号;
 constexpr std::string_view kListItemEnd = "</li>";
 constexpr std::string_view kNbsp = "&nbsp;";
 constexpr std::string_view kEntity = "&#";
@@ -154,6 +152,9 @@ Text price_text(std::string_view page, MarketplaceKind kind) {
 }
 
 BrandAndModel brand_and_model(std::string_view page) {
+    static const Text kBrand = gbk_text("品牌:");
+    static const Text kModel = gbk_text("型号:");
+    static const Text kModelPart = gbk_text(";型号;");
     BrandAndModel result;
     if (contains_text(page, kBrand)) result.input_values = property_text(page, kBrand);
     if (contains_text(page, kModel)) {

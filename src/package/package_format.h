@@ -10,6 +10,7 @@
 
 #include <string_view>
 
+#include "base/gbk_text.h"
 #include "base/text.h"
 
 namespace qinghe {
@@ -18,14 +19,6 @@ inline constexpr int kPackageColumnCount = 58;
 
 // "|||": stands for one field-delimiting double quote until the row is final.
 inline constexpr std::string_view kQuotePlaceholder = "|||";
-
-struct PackageColumn {
-    std::string_view english;
-    std::string_view chinese;  // GBK
-};
-
-// The 58 columns in header order.
-const PackageColumn (&package_columns())[kPackageColumnCount];
 
 // "version 1.00" CR LF English names CR LF Chinese names, without a final
 // line end.
@@ -43,10 +36,8 @@ Bytes package_file_bytes(Text& text);
 // The file bytes of rows already in final form.
 Bytes package_file_bytes_of_final(std::string_view final_rows);
 
-// "青禾淘图CSV独立数据包.csv" and "青禾淘图CSV复合数据包.csv".
-inline constexpr std::string_view kIndependentPackageFileName =
-    "\xC7\xE0\xBA\xCC\xCC\xD4\xCD\xBC" "CSV\xB6\xC0\xC1\xA2\xCA\xFD\xBE\xDD\xB0\xFC.csv";
-inline constexpr std::string_view kCompositePackageFileName =
-    "\xC7\xE0\xBA\xCC\xCC\xD4\xCD\xBC" "CSV\xB8\xB4\xBA\xCF\xCA\xFD\xBE\xDD\xB0\xFC.csv";
+// The file names of the package of one item and of the package of a batch.
+inline const Text kIndependentPackageFileName = gbk_text("青禾淘图CSV独立数据包.csv");
+inline const Text kCompositePackageFileName = gbk_text("青禾淘图CSV复合数据包.csv");
 
 }  // namespace qinghe

@@ -9,6 +9,7 @@
 
 #include "base/threads.h"
 #include "base/web.h"
+#include "base/window_thread.h"
 #include "shop/shop_pages.h"
 #include "shop/shop_texts.h"
 
@@ -17,12 +18,10 @@ namespace {
 
 std::atomic<int> g_live_collectors{0};
 
-// One write for the window thread. Consecutive item writes merge into one,
-// so that a shop of thousands of items costs a few hundred box updates.
-struct Write {
-    std::function<void(ShopControls&)> work;  // empty for an item write
-    Text lines;                               // item write: new lines of the box
-    Text count_text;                          // item write: the link count label
+// New lines of the shop link box and the count label that goes with them.
+struct ItemBatch {
+    Text lines;
+    Text count_text;
 };
 
 Text count_label(int count) {
@@ -32,11 +31,17 @@ Text count_label(int count) {
 }  // namespace
 
 struct ShopLinkSession::State {
-    std::mutex mutex;
-    std::condition_variable changed;
-    ShopControls* controls = nullptr;  // null once closed
+    State(ShopControls& window_controls, std::function<void()> front_end_wake)
+        : controls(window_controls),
+          wake(std::move(front_end_wake)),
+          window_thread([this] { woken(); }) {}
+
+    ShopControls& controls;
     std::function<void()> wake;
-    std::deque<Write> queue;
+
+    // Locks are taken in this order: mutex, then the window thread's own
+    // locks (post), which take wait_mutex (the wake hook).
+    std::mutex mutex;
     bool closed = false;
 
     // Read by the collector under the mutex; the window thread stops a run
@@ -51,22 +56,39 @@ struct ShopLinkSession::State {
     Text links;
     int count = 0;
 
+    // Item writes wait here, in the order of their posted writes. Consecutive
+    // items merge into the last batch while its write is the last one posted,
+    // so that a shop of thousands of items costs a few hundred box updates.
+    std::deque<ItemBatch> batches;
+    bool last_write_is_batch = false;
+
+    // drain_until_idle waits here for the wake of a posted write.
+    std::mutex wait_mutex;
+    std::condition_variable posted;
+
+    // Declared last: destroyed first, so no queued write outlives the state.
+    WindowThread window_thread;
+
+    // The window thread's wake hook; runs under its wake lock, never after
+    // shut_down has returned.
+    void woken() {
+        {
+            std::lock_guard lock(wait_mutex);
+            posted.notify_all();
+        }
+        if (wake) wake();
+    }
+
     bool stopped(std::uint64_t my_run) {
         std::lock_guard lock(mutex);
         return closed || run != my_run;
     }
 
-    void queue_write(Write write) {  // mutex held
-        if (closed) return;
-        bool was_empty = queue.empty();
-        queue.push_back(std::move(write));
-        changed.notify_all();
-        if (was_empty && wake) wake();
-    }
-
     void post(std::function<void(ShopControls&)> work) {
         std::lock_guard lock(mutex);
-        queue_write(Write{std::move(work), {}, {}});
+        if (closed) return;
+        last_write_is_batch = false;
+        window_thread.post([this, work = std::move(work)] { work(controls); });
     }
 
     // The collector found an item. Listed once per distinct address line.
@@ -76,12 +98,29 @@ struct ShopLinkSession::State {
         ++count;
         Text line = address + "\r\n";
         links += line;
-        if (!queue.empty() && !queue.back().work) {
-            queue.back().lines += line;
-            queue.back().count_text = count_label(count);
+        if (last_write_is_batch) {
+            batches.back().lines += line;
+            batches.back().count_text = count_label(count);
             return;
         }
-        queue_write(Write{{}, std::move(line), count_label(count)});
+        batches.push_back(ItemBatch{std::move(line), count_label(count)});
+        last_write_is_batch = true;
+        window_thread.post([this] { show_next_batch(); });
+    }
+
+    // Window thread: the write of the oldest batch.
+    void show_next_batch() {
+        ItemBatch batch;
+        {
+            std::lock_guard lock(mutex);
+            if (batches.empty()) return;
+            batch = std::move(batches.front());
+            batches.pop_front();
+            // Once shown, the batch takes no more items.
+            if (batches.empty()) last_write_is_batch = false;
+        }
+        if (!batch.lines.empty()) controls.append_shop_links(batch.lines);
+        controls.set_link_count_text(batch.count_text);
     }
 };
 
@@ -158,9 +197,9 @@ void run_collector(const std::shared_ptr<State>& state, std::uint64_t run, ShopK
     } catch (...) {
         // A failure ends this collection; the window gets its fetch button back below.
     }
-    std::weak_ptr<State> weak = state;
-    state->post([weak](ShopControls& c) {
-        if (auto s = weak.lock()) s->running = false;
+    // The queued write belongs to the state, so the state outlives it.
+    state->post([s = state.get()](ShopControls& c) {
+        s->running = false;
         c.set_fetch_enabled(true);
     });
 }
@@ -170,17 +209,14 @@ void run_collector(const std::shared_ptr<State>& state, std::uint64_t run, ShopK
 int live_collector_threads() { return g_live_collectors.load(); }
 
 ShopLinkSession::ShopLinkSession(ShopControls& controls, std::function<void()> wake)
-    : m_state(std::make_shared<State>()) {
-    m_state->controls = &controls;
-    m_state->wake = std::move(wake);
-}
+    : m_state(std::make_shared<State>(controls, std::move(wake))) {}
 
 ShopLinkSession::~ShopLinkSession() { close(); }
 
 void ShopLinkSession::collect_shop_links() {
     State& s = *m_state;
     if (s.closed || s.running) return;
-    ShopControls& c = *s.controls;
+    ShopControls& c = s.controls;
     c.set_fetch_enabled(false);
     ShopAddressCheck check = check_shop_address(c.shop_address_text());
     if (check.verdict == AddressVerdict::Empty) {
@@ -220,12 +256,12 @@ void ShopLinkSession::clear_shop_links() {
         std::lock_guard lock(s.mutex);
         // Lines queued but not yet shown belong to the list being cleared;
         // their count texts stay, as the count is not reset.
-        for (Write& write : s.queue) write.lines.clear();
+        for (ItemBatch& batch : s.batches) batch.lines.clear();
         s.listed.clear();
         s.links.clear();
     }
-    s.controls->set_shop_address_text({});
-    s.controls->clear_shop_link_box();
+    s.controls.set_shop_address_text({});
+    s.controls.clear_shop_link_box();
 }
 
 bool ShopLinkSession::accept_shop_links(Text& links) {
@@ -236,7 +272,7 @@ bool ShopLinkSession::accept_shop_links(Text& links) {
         links = s.links;
     }
     if (links.empty()) {
-        s.controls->show_message(shop_texts::kNoLinksYet);
+        s.controls.show_message(shop_texts::kNoLinksYet);
         return false;
     }
     return true;
@@ -248,45 +284,25 @@ void ShopLinkSession::stop_collector() {
 }
 
 void ShopLinkSession::close() {
-    std::lock_guard lock(m_state->mutex);
-    m_state->closed = true;
-    m_state->controls = nullptr;
-    m_state->queue.clear();
-    m_state->changed.notify_all();
+    State& s = *m_state;
+    std::lock_guard lock(s.mutex);
+    s.closed = true;
+    s.batches.clear();
+    // Drops the queued writes and ignores later ones; no wake runs after it.
+    s.window_thread.shut_down();
 }
 
-int ShopLinkSession::drain() {
-    State& s = *m_state;
-    int ran = 0;
-    for (;;) {
-        Write write;
-        ShopControls* controls;
-        {
-            std::lock_guard lock(s.mutex);
-            if (s.closed || s.queue.empty()) return ran;
-            write = std::move(s.queue.front());
-            s.queue.pop_front();
-            controls = s.controls;
-        }
-        ++ran;
-        if (write.work) {
-            write.work(*controls);
-        } else {
-            if (!write.lines.empty()) controls->append_shop_links(write.lines);
-            controls->set_link_count_text(write.count_text);
-        }
-    }
-}
+int ShopLinkSession::drain() { return m_state->window_thread.drain(); }
 
 bool ShopLinkSession::drain_until_idle(std::chrono::milliseconds timeout) {
     State& s = *m_state;
     auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         drain();
-        std::unique_lock lock(s.mutex);
         if (s.closed) return true;
-        if (!s.running && s.queue.empty()) return true;
-        if (!s.changed.wait_until(lock, deadline, [&] { return !s.queue.empty() || s.closed; })) {
+        std::unique_lock lock(s.wait_mutex);
+        if (!s.running && !s.window_thread.has_pending()) return true;
+        if (!s.posted.wait_until(lock, deadline, [&] { return s.window_thread.has_pending(); })) {
             return false;
         }
     }

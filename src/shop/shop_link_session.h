@@ -2,8 +2,8 @@
 // accept buttons and the collector thread that walks a shop's list pages.
 //
 // Threading follows the main window's rules. The collector never touches a
-// control itself: it queues writes, which the window thread runs in the
-// order they were made (drain). Calls made on the window thread run
+// control itself: it posts writes to the session's WindowThread, which the
+// window thread runs in the order they were made (drain). Calls made on the window thread run
 // directly. After close() every queued and later write is dropped, so the
 // window may go away while a collector still runs; the collector notices
 // and stops at its next page or item.

@@ -1,45 +1,30 @@
-// Captions and messages of the shop link window, as GBK bytes. The window
-// and the headless runner show exactly these texts.
+// Captions and messages of the shop link window, in GBK. The window and the
+// headless runner show exactly these texts.
 #pragma once
+
+#include "base/gbk_text.h"
 
 namespace qinghe::shop_texts {
 
-// 批量获取宝贝链接
-inline constexpr char kWindowTitle[] = "\xc5\xfa\xc1\xbf\xbb\xf1\xc8\xa1\xb1\xa6\xb1\xb4\xc1\xb4\xbd\xd3";
-// 淘宝、天猫、阿里店铺地址：
-inline constexpr char kAddressLabel[] =
-    "\xcc\xd4\xb1\xa6\xa1\xa2\xcc\xec\xc3\xa8\xa1\xa2\xb0\xa2\xc0\xef\xb5\xea\xc6\xcc\xb5\xd8\xd6\xb7\xa3\xba";
-// 获取
-inline constexpr char kFetchCaption[] = "\xbb\xf1\xc8\xa1";
-// 店铺地址输入示例：
-//   天猫店铺：http://qinghe.tmall.com
-//   淘宝店铺：http://shop33305116.taobao.com
-//   1688店铺：http://qinghe.1688.com
-inline constexpr char kInputExample[] =
-    "\xb5\xea\xc6\xcc\xb5\xd8\xd6\xb7\xca\xe4\xc8\xeb\xca\xbe\xc0\xfd\xa3\xba\r\n"
-    "\xcc\xec\xc3\xa8\xb5\xea\xc6\xcc\xa3\xba" "http://qinghe.tmall.com\r\n"
-    "\xcc\xd4\xb1\xa6\xb5\xea\xc6\xcc\xa3\xba" "http://shop33305116.taobao.com\r\n"
-    "1688\xb5\xea\xc6\xcc\xa3\xba" "http://qinghe.1688.com";
-// 整店宝贝链接：
-inline constexpr char kLinksLabel[] = "\xd5\xfb\xb5\xea\xb1\xa6\xb1\xb4\xc1\xb4\xbd\xd3\xa3\xba";
-// "共获得 " + count + " 个宝贝链接！"
-inline constexpr char kCountBefore[] = "\xb9\xb2\xbb\xf1\xb5\xc3 ";
-inline constexpr char kCountAfter[] = " \xb8\xf6\xb1\xa6\xb1\xb4\xc1\xb4\xbd\xd3\xa3\xa1";
-// 清空
-inline constexpr char kClearCaption[] = "\xc7\xe5\xbf\xd5";
-// 确定
-inline constexpr char kAcceptCaption[] = "\xc8\xb7\xb6\xa8";
+inline const Text kWindowTitle = gbk_text("批量获取宝贝链接");
+inline const Text kAddressLabel = gbk_text("淘宝、天猫、阿里店铺地址：");
+inline const Text kFetchCaption = gbk_text("获取");
+inline const Text kInputExample = gbk_text(
+    "店铺地址输入示例：\r\n"
+    "天猫店铺：http://qinghe.tmall.com\r\n"
+    "淘宝店铺：http://shop33305116.taobao.com\r\n"
+    "1688店铺：http://qinghe.1688.com");
+inline const Text kLinksLabel = gbk_text("整店宝贝链接：");
+// The link count label: kCountBefore + count + kCountAfter.
+inline const Text kCountBefore = gbk_text("共获得 ");
+inline const Text kCountAfter = gbk_text(" 个宝贝链接！");
+inline const Text kClearCaption = gbk_text("清空");
+inline const Text kAcceptCaption = gbk_text("确定");
 
-// 店铺地址不能不输入的！
-inline constexpr char kEmptyAddress[] =
-    "\xb5\xea\xc6\xcc\xb5\xd8\xd6\xb7\xb2\xbb\xc4\xdc\xb2\xbb\xca\xe4\xc8\xeb\xb5\xc4\xa3\xa1";
-// 请输入正确的店铺地址？！ followed by an empty line; the input example follows.
-inline constexpr char kWrongAddress[] =
-    "\xc7\xeb\xca\xe4\xc8\xeb\xd5\xfd\xc8\xb7\xb5\xc4\xb5\xea\xc6\xcc\xb5\xd8\xd6\xb7\xa3\xbf\xa3\xa1\r\n\r\n";
-// 网络超时，请重试！
-inline constexpr char kNetworkTimeout[] = "\xcd\xf8\xc2\xe7\xb3\xac\xca\xb1\xa3\xac\xc7\xeb\xd6\xd8\xca\xd4\xa3\xa1";
-// 您还未获取一个链接呢！
-inline constexpr char kNoLinksYet[] =
-    "\xc4\xfa\xbb\xb9\xce\xb4\xbb\xf1\xc8\xa1\xd2\xbb\xb8\xf6\xc1\xb4\xbd\xd3\xc4\xd8\xa3\xa1";
+inline const Text kEmptyAddress = gbk_text("店铺地址不能不输入的！");
+// Followed by an empty line; the input example follows.
+inline const Text kWrongAddress = gbk_text("请输入正确的店铺地址？！\r\n\r\n");
+inline const Text kNetworkTimeout = gbk_text("网络超时，请重试！");
+inline const Text kNoLinksYet = gbk_text("您还未获取一个链接呢！");
 
 }  // namespace qinghe::shop_texts

@@ -265,6 +265,48 @@ TEST_F(ShopSessionTest, ClearWhileCollectingKeepsBoxAndListInStep) {
     EXPECT_EQ(controls.fetch_enabled, (std::vector<bool>{false, true}));
 }
 
+// Counts the box updates.
+class AppendCountingControls : public RecordingControls {
+public:
+    void append_shop_links(const Text& lines) override {
+        ++appends;
+        RecordingControls::append_shop_links(lines);
+    }
+    int appends = 0;
+};
+
+TEST(ShopSessionQueue, ItemsFoundBetweenTwoDrainsReachTheBoxInOneUpdate) {
+    FakeShopServer server;
+    std::vector<std::string> first, second;
+    for (int i = 0; i < 40; ++i) {
+        first.push_back(std::to_string(1000 + i));
+        second.push_back(std::to_string(2000 + i));
+    }
+    server.add(shop(ShopKind::Tmall, "many.tmall.com", {first, second, {"3000"}}));
+    ASSERT_TRUE(server.start());
+    set_connect_to(server.routes({"many.tmall.com"}));
+    server.hold("many.tmall.com/search.htm?search=y&pageNo=3");
+    AppendCountingControls controls;
+    ShopLinkSession session(controls);
+    controls.address = "many.tmall.com";
+    session.collect_shop_links();
+    ASSERT_TRUE(server.wait_for_request("many.tmall.com/search.htm?search=y&pageNo=3", 10s));
+    // Nothing was drained yet: each page's items wait as one write, kept
+    // apart by the progress write after the page.
+    session.drain();
+    EXPECT_EQ(controls.appends, 2);
+    EXPECT_EQ(controls.count_text, count_label(80));
+    EXPECT_EQ(controls.progress, (std::vector<int>{5, 10, 40, 70}));
+    server.release();
+    ASSERT_TRUE(session.drain_until_idle(20s));
+    EXPECT_EQ(controls.appends, 3);
+    EXPECT_EQ(controls.count_text, count_label(81));
+    const Text last = "http://detail.tmall.com/item.htm?id=3000\r\n";
+    ASSERT_GT(controls.box.size(), last.size());
+    EXPECT_EQ(controls.box.substr(controls.box.size() - last.size()), last);
+    set_connect_to({});
+}
+
 TEST(ShopSessionClose, ClosedWindowIsNeverTouchedAgain) {
     FakeShopServer server;
     server.add(shop(ShopKind::Tmall, "slow.tmall.com", {{"1"}, {"2"}, {"3"}}));

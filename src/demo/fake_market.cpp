@@ -4,10 +4,9 @@
 #include <chrono>
 #include <cstdint>
 
-#include "base/encoding.h"
 #include "base/web.h"
 
-namespace qinghe::test_support {
+namespace qinghe::demo {
 
 namespace {
 
@@ -77,10 +76,6 @@ std::string tiny_picture(std::string_view kind, std::string_view tag) {
     if (kind == "png") return tiny_png(tag);
     if (kind == "gif") return tiny_gif(tag);
     return tiny_jpeg(tag);
-}
-
-std::string gbk(std::string_view utf8) {
-    return convert_encoding(utf8, "UTF-8", "CP936");
 }
 
 FakeMarket::FakeMarket() {
@@ -163,4 +158,4 @@ int FakeMarket::request_count(std::string_view host, std::string_view path) cons
     return found == m_requests.end() ? 0 : found->second;
 }
 
-}  // namespace qinghe::test_support
+}  // namespace qinghe::demo

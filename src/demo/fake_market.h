@@ -1,7 +1,7 @@
 // A marketplace on 127.0.0.1: item pages, descriptions, style sheets,
 // location scripts and pictures of Taobao, Tmall and 1688, served by
-// cpp-httplib under the marketplaces' own host names. The tests and the demo
-// shop of qinghe-taotu-cli both use it, so it holds no test framework code.
+// cpp-httplib under the marketplaces' own host names. It is the demo shop of
+// qinghe-taotu-cli (--demo); the tests use it as their fake marketplace.
 //
 //     FakeMarket market;
 //     add_demo_items(market);
@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-namespace qinghe::test_support {
+namespace qinghe::demo {
 
 class FakeMarket {
 public:
@@ -68,9 +68,6 @@ private:
 // market differs from every other. kind is "jpg", "png" or "gif".
 std::string tiny_picture(std::string_view kind, std::string_view tag);
 
-// UTF-8 text as GBK bytes (code page 936).
-std::string gbk(std::string_view utf8);
-
 // One bundled item: its address and what it should leave on disk.
 struct MarketItem {
     std::string address;
@@ -86,4 +83,4 @@ const std::vector<MarketItem>& demo_items();
 // Puts the bundled items with all their pages and pictures into the market.
 void add_demo_items(FakeMarket& market);
 
-}  // namespace qinghe::test_support
+}  // namespace qinghe::demo

@@ -11,19 +11,19 @@
 #include "base/encoding.h"
 #include "engine/dispatcher.h"
 #include "engine_fixture.h"
-#include "support/fake_window.h"
+#include "support/recording_window.h"
 #include "support/loopback_server.h"
 
 namespace qinghe {
 namespace {
 
 using namespace engine_test;
-using test_support::FakeWindow;
+using test_support::RecordingWindow;
 using test_support::LoopbackServer;
 
-const Text kPackageTail = "CSV\xCE\xC4\xBC\xFE\xCC\xD4\xCD\xBC";  // CSV文件淘图
-const Text kDetail = "\xB1\xA6\xB1\xB4\xCF\xEA\xC7\xE9";         // 宝贝详情
-const Text kMain = "\xB1\xA6\xB1\xB4\xD6\xF7\xCD\xBC\xBC\xB0\xCA\xF4\xD0\xD4\xCD\xBC";  // 宝贝主图及属性图
+const Text kPackageTail = gbk("CSV文件淘图");
+const Text kDetail = gbk("宝贝详情");
+const Text kMain = gbk("宝贝主图及属性图");
 
 enum class Order { LittleWithMark, BigWithMark, BigWithoutMark };
 
@@ -119,8 +119,8 @@ protected:
     }
 
     TempFolder folder;
-    FakeWindow fake;
-    std::shared_ptr<MainWindow> window = test_support::make_fake_main_window(fake);
+    RecordingWindow fake;
+    std::shared_ptr<MainWindow> window = test_support::make_recording_main_window(fake);
     LoopbackServer server;
     std::string host;
 
@@ -141,10 +141,10 @@ TEST_F(Localizer, DownloadsDescriptionAndMainPicturesOfAUcs2Package) {
         std::vector<std::string> both{to_native_path(kDetail), to_native_path(kMain)};
         std::sort(both.begin(), both.end());
         EXPECT_EQ(entries(package_folder(base)), both);
-        EXPECT_EQ(file_bytes(detail / "one.jpg"), picture_bytes("/d/one.jpg"));
-        EXPECT_EQ(file_bytes(detail / "two.gif"), picture_bytes("/d/two.gif"));
-        EXPECT_EQ(file_bytes(main / "main1.jpg"), picture_bytes("/m/main1.jpg"));
-        EXPECT_EQ(file_bytes(main / "main2.png"), picture_bytes("/m/main2.png"));
+        EXPECT_EQ(read_file(detail / "one.jpg"), picture_bytes("/d/one.jpg"));
+        EXPECT_EQ(read_file(detail / "two.gif"), picture_bytes("/d/two.gif"));
+        EXPECT_EQ(read_file(main / "main1.jpg"), picture_bytes("/m/main1.jpg"));
+        EXPECT_EQ(read_file(main / "main2.png"), picture_bytes("/m/main2.png"));
         EXPECT_EQ(entries(detail).size(), 2u);
         EXPECT_EQ(entries(main).size(), 2u);
 
@@ -215,7 +215,7 @@ TEST_F(Localizer, EmptyElementsDuplicatesAndFailedPicturesAreHandled) {
     run(write_package("mixed.csv", ucs2(text, Order::LittleWithMark)));
     const auto detail = package_folder("mixed") / to_native_path(kDetail);
     EXPECT_EQ(entries(detail), (std::vector<std::string>{"dup.jpg"}));
-    EXPECT_EQ(file_bytes(detail / "dup.jpg"), picture_bytes("/a/dup.jpg"));
+    EXPECT_EQ(read_file(detail / "dup.jpg"), picture_bytes("/a/dup.jpg"));
     EXPECT_EQ(entries(package_folder("mixed") / to_native_path(kMain)),
               (std::vector<std::string>{"only.jpg"}));
     // The empty picture is listed as tried but neither written nor counted.
@@ -233,7 +233,7 @@ TEST_F(Localizer, TheCounterStartsAgainForEachPackageOfABatch) {
     fake.address = first + "\r\n" + second;
     fake.events.clear();
     start_batch(*window);
-    ASSERT_TRUE(test_support::run_fake_batch(*window, fake, dispatch_next));
+    ASSERT_TRUE(test_support::run_recording_batch(*window, fake, dispatch_next));
     EXPECT_EQ(fake.events_of("counter:"),
               (std::vector<std::string>{new_files(1), new_files(2), new_files(3), new_files(4),
                                         new_files(1), Text(kCounterRestingText)}));

@@ -10,14 +10,13 @@
 //     fetch_url("http://item.taobao.com/item.htm?id=1001");
 #pragma once
 
-#include <httplib.h>
-
 #include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
+
+#include "demo/loopback_server.h"
 
 namespace qinghe::demo {
 
@@ -40,7 +39,7 @@ public:
     // Binds 127.0.0.1 on a free port and serves on a thread of its own.
     bool start();
     void stop();
-    int port() const { return m_port; }
+    int port() const { return m_server.port(); }
     // The connect-to routes ("HOST:80:127.0.0.1:PORT") of every host and of
     // extra_hosts; route_hosts installs them with set_connect_to.
     std::vector<std::string> routes(const std::vector<std::string>& extra_hosts = {}) const;
@@ -56,12 +55,10 @@ private:
     };
     static std::string key(std::string_view host, std::string_view path);
 
-    httplib::Server m_server;
-    std::thread m_thread;
+    LoopbackServer m_server;
     mutable std::mutex m_mutex;
     std::map<std::string, Resource> m_resources;
     std::map<std::string, int> m_requests;
-    int m_port = -1;
 };
 
 // A tiny valid picture whose bytes carry tag, so that every picture of the

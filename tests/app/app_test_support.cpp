@@ -13,7 +13,7 @@
 #include "app/shell.h"
 #include "app/start_up.h"
 #include "base/message.h"
-#include "support/loopback_server.h"
+#include "demo/loopback_server.h"
 
 namespace qinghe::app::testing {
 
@@ -63,7 +63,7 @@ WindowFixture::~WindowFixture() {
     clear_message_answers();
 }
 
-PictureServer::PictureServer(bool hold_requests) : m_server(std::make_unique<test_support::LoopbackServer>()), m_hold(hold_requests) {
+PictureServer::PictureServer(bool hold_requests) : m_server(std::make_unique<demo::LoopbackServer>()), m_hold(hold_requests) {
     m_server->server().Get(R"(/pictures/(.+))", [this](const httplib::Request& request, httplib::Response& response) {
         if (m_hold) {
             std::unique_lock lock(m_mutex);

@@ -14,7 +14,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
-namespace qinghe::test_support {
+namespace qinghe::demo {
 class LoopbackServer;
 }
 
@@ -67,7 +67,7 @@ public:
     void serve_text(const std::string& path, const std::string& body);
 
 private:
-    std::unique_ptr<test_support::LoopbackServer> m_server;
+    std::unique_ptr<demo::LoopbackServer> m_server;
     bool m_hold = false;
     mutable std::mutex m_mutex;
     std::condition_variable m_release;

@@ -14,15 +14,15 @@
 #include "base/encoding.h"
 #include "cli/headless_runner.h"
 #include "support/gbk_literal.h"
-#include "support/loopback_server.h"
-#include "support/read_file.h"
+#include "demo/loopback_server.h"
+#include "support/file_bytes.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using qinghe::test_support::gbk;
-using qinghe::test_support::LoopbackServer;
-using qinghe::test_support::read_file;
+using qinghe::demo::LoopbackServer;
+using qinghe::test_support::file_bytes;
 
 void write_all(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -66,8 +66,8 @@ protected:
         const int raw = std::system(command.c_str());
         Outcome outcome;
         outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        outcome.out = read_file(root / "stdout");
-        outcome.err = read_file(root / "stderr");
+        outcome.out = file_bytes(root / "stdout");
+        outcome.err = file_bytes(root / "stderr");
         return outcome;
     }
 
@@ -217,8 +217,8 @@ TEST_F(CliPictures, SavesAListOfPicturesInAnyEncodingAndLineEnd) {
         ASSERT_EQ(outcome.status, 0) << c.name << outcome.err;
         const fs::path batch = batch_folder(save);
         EXPECT_TRUE(batch.filename().string().ends_with("共淘图3个地址")) << c.name;
-        EXPECT_EQ(read_file(batch / "a.png"), picture("/p/a.png")) << c.name;
-        EXPECT_EQ(read_file(batch / "宝贝图片.jpg"),
+        EXPECT_EQ(file_bytes(batch / "a.png"), picture("/p/a.png")) << c.name;
+        EXPECT_EQ(file_bytes(batch / "宝贝图片.jpg"),
                   picture(qinghe::convert_encoding("/p/宝贝图片.jpg", "UTF-8", "GBK")))
             << c.name;
         EXPECT_EQ(std::distance(fs::directory_iterator(batch), fs::directory_iterator()), 2) << c.name;
@@ -238,7 +238,7 @@ TEST_F(CliPictures, SavesIntoTheCurrentFolderByDefault) {
     const Outcome outcome =
         run({"--connect-to", route}, "http://pics.example/x.gif\n", root / "save");
     ASSERT_EQ(outcome.status, 0) << outcome.err;
-    EXPECT_EQ(read_file(batch_folder(root / "save") / "x.gif"), picture("/x.gif"));
+    EXPECT_EQ(file_bytes(batch_folder(root / "save") / "x.gif"), picture("/x.gif"));
     // Without --verbose the file list stays off the terminal.
     EXPECT_EQ(outcome.out.find("http://"), std::string::npos);
     EXPECT_NE(outcome.out.find("新下载：1个文件"), std::string::npos);
@@ -255,8 +255,8 @@ TEST_F(CliPictures, LocalizesAUcs2DataPackage) {
                                 (root / "in" / "货品.csv").string() + "\n");
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const fs::path package = batch_folder(root / "save") / "货品CSV文件淘图";
-    EXPECT_EQ(read_file(package / "宝贝详情" / "desc.jpg"), picture("/d/desc.jpg"));
-    EXPECT_EQ(read_file(package / "宝贝主图及属性图" / "main.jpg"), picture("/m/main.jpg"));
+    EXPECT_EQ(file_bytes(package / "宝贝详情" / "desc.jpg"), picture("/d/desc.jpg"));
+    EXPECT_EQ(file_bytes(package / "宝贝主图及属性图" / "main.jpg"), picture("/m/main.jpg"));
     EXPECT_NE(outcome.out.find("新下载：2个文件"), std::string::npos);
 }
 

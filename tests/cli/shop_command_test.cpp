@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "shop/fake_shops.h"
-#include "support/read_file.h"
+#include "support/file_bytes.h"
 
 namespace qinghe {
 namespace {
 
 namespace fs = std::filesystem;
 using test_support::FakeShopServer;
-using test_support::read_file;
+using test_support::file_bytes;
 using test_support::shop;
 
 struct CliRun {
@@ -54,8 +54,8 @@ protected:
         CliRun result;
         int raw = std::system(command.c_str());
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.out = read_file(m_folder / "out");
-        result.err = read_file(m_folder / "err");
+        result.out = file_bytes(m_folder / "out");
+        result.err = file_bytes(m_folder / "err");
         return result;
     }
 

@@ -9,14 +9,14 @@
 #include "base/date_time.h"
 #include "engine_fixture.h"
 #include "support/recording_window.h"
-#include "support/loopback_server.h"
+#include "demo/loopback_server.h"
 
 namespace qinghe {
 namespace {
 
 using namespace engine_test;
 using test_support::RecordingWindow;
-using test_support::LoopbackServer;
+using demo::LoopbackServer;
 
 const Text kFolderMiddle = gbk("共淘图");
 const Text kFolderEnd = gbk("个地址");
@@ -211,7 +211,7 @@ TEST_F(PictureBatch, EndsWithTheLastTagAndRestoresTheWindow) {
     EXPECT_EQ(fake.events_of("start_enabled:"), (std::vector<std::string>{"0", "1"}));
     for (int i = 1; i <= 5; ++i) {
         const std::string file = "n" + std::to_string(i) + ".jpg";
-        EXPECT_EQ(read_file(native_child(folder.path(), name) / file), picture_bytes("/p/" + file));
+        EXPECT_EQ(file_bytes(native_child(folder.path(), name) / file), picture_bytes("/p/" + file));
     }
 
     // The next batch's first messages carry the last tag of this one.

@@ -14,12 +14,12 @@
 #include "base/native_path.h"
 #include "base/text.h"
 #include "support/gbk_literal.h"
-#include "support/read_file.h"
+#include "support/file_bytes.h"
 
 namespace qinghe::engine_test {
 
 using test_support::gbk;
-using test_support::read_file;
+using test_support::file_bytes;
 
 inline const Text kStartCaption = gbk("立即下载");
 inline const Text kWorkingCaption = gbk("正在下载中……");

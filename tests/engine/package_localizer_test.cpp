@@ -12,14 +12,14 @@
 #include "engine/dispatcher.h"
 #include "engine_fixture.h"
 #include "support/recording_window.h"
-#include "support/loopback_server.h"
+#include "demo/loopback_server.h"
 
 namespace qinghe {
 namespace {
 
 using namespace engine_test;
 using test_support::RecordingWindow;
-using test_support::LoopbackServer;
+using demo::LoopbackServer;
 
 const Text kPackageTail = gbk("CSV文件淘图");
 const Text kDetail = gbk("宝贝详情");
@@ -141,10 +141,10 @@ TEST_F(Localizer, DownloadsDescriptionAndMainPicturesOfAUcs2Package) {
         std::vector<std::string> both{to_native_path(kDetail), to_native_path(kMain)};
         std::sort(both.begin(), both.end());
         EXPECT_EQ(entries(package_folder(base)), both);
-        EXPECT_EQ(read_file(detail / "one.jpg"), picture_bytes("/d/one.jpg"));
-        EXPECT_EQ(read_file(detail / "two.gif"), picture_bytes("/d/two.gif"));
-        EXPECT_EQ(read_file(main / "main1.jpg"), picture_bytes("/m/main1.jpg"));
-        EXPECT_EQ(read_file(main / "main2.png"), picture_bytes("/m/main2.png"));
+        EXPECT_EQ(file_bytes(detail / "one.jpg"), picture_bytes("/d/one.jpg"));
+        EXPECT_EQ(file_bytes(detail / "two.gif"), picture_bytes("/d/two.gif"));
+        EXPECT_EQ(file_bytes(main / "main1.jpg"), picture_bytes("/m/main1.jpg"));
+        EXPECT_EQ(file_bytes(main / "main2.png"), picture_bytes("/m/main2.png"));
         EXPECT_EQ(entries(detail).size(), 2u);
         EXPECT_EQ(entries(main).size(), 2u);
 
@@ -215,7 +215,7 @@ TEST_F(Localizer, EmptyElementsDuplicatesAndFailedPicturesAreHandled) {
     run(write_package("mixed.csv", ucs2(text, Order::LittleWithMark)));
     const auto detail = package_folder("mixed") / to_native_path(kDetail);
     EXPECT_EQ(entries(detail), (std::vector<std::string>{"dup.jpg"}));
-    EXPECT_EQ(read_file(detail / "dup.jpg"), picture_bytes("/a/dup.jpg"));
+    EXPECT_EQ(file_bytes(detail / "dup.jpg"), picture_bytes("/a/dup.jpg"));
     EXPECT_EQ(entries(package_folder("mixed") / to_native_path(kMain)),
               (std::vector<std::string>{"only.jpg"}));
     // The empty picture is listed as tried but neither written nor counted.

@@ -10,14 +10,14 @@
 #include "engine/dispatcher.h"
 #include "engine_fixture.h"
 #include "support/recording_window.h"
-#include "support/loopback_server.h"
+#include "demo/loopback_server.h"
 
 namespace qinghe {
 namespace {
 
 using namespace engine_test;
 using test_support::RecordingWindow;
-using test_support::LoopbackServer;
+using demo::LoopbackServer;
 
 const Text kBatch = "batch";
 
@@ -100,7 +100,7 @@ TEST_F(PictureWorker, SavesThePictureUnderItsOwnName) {
         const Text address = server.url(c.path);
         run(address);
         EXPECT_EQ(taken(), (std::vector<std::string>{c.requested})) << c.path;
-        EXPECT_EQ(read_file(batch() / c.file), picture_bytes(c.requested)) << c.path;
+        EXPECT_EQ(file_bytes(batch() / c.file), picture_bytes(c.requested)) << c.path;
         EXPECT_EQ(fake.events_of("files:"),
                   (std::vector<std::string>{server.url(c.requested) + "\r\n"}));
         EXPECT_EQ(fake.counter, new_files(1));
@@ -119,7 +119,7 @@ TEST_F(PictureWorker, TheSamePictureTwiceIsFetchedOnce) {
     EXPECT_TRUE(taken().empty());
     EXPECT_EQ(fake.counter, "harvester's count");
     EXPECT_EQ(fake.file_list, server.url("/x/same.jpg") + "\r\n" + server.url("/y/same.jpg") + "\r\n");
-    EXPECT_EQ(read_file(batch() / "same.jpg"), picture_bytes("/x/same.jpg"));
+    EXPECT_EQ(file_bytes(batch() / "same.jpg"), picture_bytes("/x/same.jpg"));
 }
 
 TEST_F(PictureWorker, APictureThatDidNotArriveIsNotWritten) {
@@ -141,7 +141,7 @@ TEST_F(PictureWorker, APictureThatDidNotArriveIsNotWritten) {
 TEST_F(PictureWorker, ASaveFolderEndingInASeparatorGetsNoSecondOne) {
     fake.save_folder = folder.program_path() + "\\";
     run(server.url("/sep.jpg"));
-    EXPECT_EQ(read_file(batch() / "sep.jpg"), picture_bytes("/sep.jpg"));
+    EXPECT_EQ(file_bytes(batch() / "sep.jpg"), picture_bytes("/sep.jpg"));
 }
 
 TEST_F(PictureWorker, ANameFromTheWebNeverLeavesTheBatchFolder) {

@@ -19,12 +19,12 @@
 #include <thread>
 #include <vector>
 
-#include "support/read_file.h"
+#include "support/file_bytes.h"
 
 namespace qinghe::hardening {
 
 namespace fs = std::filesystem;
-using test_support::read_file;
+using test_support::file_bytes;
 
 // A fresh folder under the system's temporary folder, removed with its
 // contents when the object goes.

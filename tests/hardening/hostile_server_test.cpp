@@ -9,7 +9,7 @@
 
 #include "hardening/cli_process.h"
 #include "hardening/reset_server.h"
-#include "support/loopback_server.h"
+#include "demo/loopback_server.h"
 
 namespace qinghe::hardening {
 namespace {
@@ -141,7 +141,7 @@ protected:
         CliProcess runner(cli_path(), arguments, m_folder.path() / "runner.log", m_folder.path());
         Batch batch;
         batch.result = runner.wait(std::chrono::seconds(120));
-        batch.output = read_file(m_folder.path() / "runner.log");
+        batch.output = file_bytes(m_folder.path() / "runner.log");
         EXPECT_FALSE(runner.timed_out()) << "the batch hung";
         return batch;
     }
@@ -159,7 +159,7 @@ protected:
             EXPECT_TRUE(ours || relative.rfind("save/", 0) == 0) << "written outside the save folder: " << relative;
             // No picture holds what a file:// redirect would have read.
             if (!ours) {
-                EXPECT_EQ(read_file(path).find(kSecretMarker), std::string::npos) << relative;
+                EXPECT_EQ(file_bytes(path).find(kSecretMarker), std::string::npos) << relative;
             }
         }
         for (const auto& entry : fs::directory_iterator(m_folder.path())) {
@@ -176,7 +176,7 @@ protected:
         return count;
     }
 
-    test_support::LoopbackServer m_server;
+    demo::LoopbackServer m_server;
     ResetServer m_reset_server;
     TemporaryFolder m_folder;
     std::atomic<int> m_loop_requests{0};
@@ -240,7 +240,7 @@ TEST_F(HostileServers, GarbageItemPagesAreHarvestedInsideTheSaveFolder) {
         // past the garbage to the markers.
         int good_copies = 0;
         for (const auto& [relative, path] : files_below(m_folder.path() / "save")) {
-            good_copies += read_file(path) == kGoodPicture;
+            good_copies += file_bytes(path) == kGoodPicture;
         }
         EXPECT_EQ(good_copies > 0, c.reaches_markers) << batch.output;
     }
@@ -256,7 +256,7 @@ TEST_F(HostileServers, BatchGoesOnPastEveryHostileServerToTheLastPicture) {
     ASSERT_EQ(saved_as("good.jpg"), 1) << batch.output;
     for (const auto& [relative, path] : files_below(m_folder.path() / "save")) {
         if (path.filename() == "good.jpg") {
-            EXPECT_TRUE(read_file(path) == kGoodPicture);
+            EXPECT_TRUE(file_bytes(path) == kGoodPicture);
         }
     }
 }

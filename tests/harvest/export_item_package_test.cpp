@@ -13,7 +13,7 @@
 #include "package/data_package.h"
 #include "support/csv_reader.h"
 #include "support/gbk_literal.h"
-#include "support/loopback_server.h"
+#include "demo/loopback_server.h"
 #include "support/package_fixtures.h"
 #include "support/recording_window.h"
 
@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 using test_support::fixture;
 using test_support::gbk;
 using test_support::read_csv;
-using test_support::read_file;
+using test_support::file_bytes;
 using test_support::RecordingWindow;
 
 const std::string kIndependentFolder = "青禾淘图CSV独立数据包";
@@ -147,7 +147,7 @@ protected:
         std::map<std::string, std::string> files;
         if (!fs::exists(folder)) return files;
         for (const auto& entry : fs::directory_iterator(folder)) {
-            files[entry.path().filename().string()] = read_file(entry.path());
+            files[entry.path().filename().string()] = file_bytes(entry.path());
         }
         return files;
     }
@@ -156,7 +156,7 @@ protected:
     RecordingWindow m_controls;
     WindowThread m_window_thread;
     MainWindow m_window{m_controls, m_window_thread};
-    test_support::LoopbackServer m_server;
+    demo::LoopbackServer m_server;
     std::mutex m_hits_mutex;
     std::map<std::string, int> m_hits;
 };
@@ -193,7 +193,7 @@ TEST_F(ExportItemPackageTest, IndependentPackageOfEachMarketplace) {
         ItemHarvest harvest = harvest_for(c.item);
         export_item_package(m_window, harvest);
 
-        const std::string written = read_file(native(harvest.item_folder_path) / kIndependentFile);
+        const std::string written = file_bytes(native(harvest.item_folder_path) / kIndependentFile);
         EXPECT_EQ(written, fixture(c.expected_file));
         const auto records = read_csv(written);
         ASSERT_EQ(records.size(), 4u);
@@ -223,8 +223,8 @@ TEST_F(ExportItemPackageTest, CompositeBatchHoldsNewestRowFirstAndNextBatchStart
         ItemHarvest harvest = harvest_for(*item);
         export_item_package(m_window, harvest);
     }
-    EXPECT_EQ(read_file(batch_file), fixture("header.csv") + "\r\n" + c + "\r\n" + b + "\r\n" + a + "\r\n");
-    const auto records = read_csv(read_file(batch_file));
+    EXPECT_EQ(file_bytes(batch_file), fixture("header.csv") + "\r\n" + c + "\r\n" + b + "\r\n" + a + "\r\n");
+    const auto records = read_csv(file_bytes(batch_file));
     ASSERT_EQ(records.size(), 6u);
     for (size_t i = 3; i < records.size(); ++i) EXPECT_EQ(records[i].size(), 58u);
     EXPECT_EQ(tbi_files(m_root / "batch" / kCompositeFolder).size(), 6u);
@@ -233,9 +233,9 @@ TEST_F(ExportItemPackageTest, CompositeBatchHoldsNewestRowFirstAndNextBatchStart
     reset_data_package();
     ItemHarvest harvest = harvest_for(kTmall, "batch2");
     export_item_package(m_window, harvest);
-    EXPECT_EQ(read_file(m_root / "batch2" / kCompositeFile), fixture("header.csv") + "\r\n" + b + "\r\n");
+    EXPECT_EQ(file_bytes(m_root / "batch2" / kCompositeFile), fixture("header.csv") + "\r\n" + b + "\r\n");
     // The earlier batch's file is untouched.
-    EXPECT_EQ(read_file(batch_file), fixture("header.csv") + "\r\n" + c + "\r\n" + b + "\r\n" + a + "\r\n");
+    EXPECT_EQ(file_bytes(batch_file), fixture("header.csv") + "\r\n" + c + "\r\n" + b + "\r\n" + a + "\r\n");
 }
 
 TEST_F(ExportItemPackageTest, SharedPictureIsFetchedOncePerPackageFolder) {
@@ -247,7 +247,7 @@ TEST_F(ExportItemPackageTest, SharedPictureIsFetchedOncePerPackageFolder) {
     EXPECT_EQ(hits("/bao/TB1main.jpg"), 1);
     EXPECT_EQ(hits("/bao/TB2red.jpg"), 1);
     const std::string row = expected_row("expected_taobao_independent.csv");
-    EXPECT_EQ(read_file(m_root / "batch" / kCompositeFile),
+    EXPECT_EQ(file_bytes(m_root / "batch" / kCompositeFile),
               fixture("header.csv") + "\r\n" + row + "\r\n" + row + "\r\n");
 }
 
@@ -264,7 +264,7 @@ TEST_F(ExportItemPackageTest, PictureUsedAsMainAndAttributePictureIsFetchedOnce)
         {"045f54d378a6817966d95d21469023b9.tbi", picture_body("/bao/TB1main.jpg")},
         {"db60d8bebe0e2b11e319bb13d0f7bb10.tbi", picture_body("/bao/TB1main2.jpg")}};
     EXPECT_EQ(tbi_files(native(harvest.package_folder_path)), expected);
-    const std::string written = read_file(native(harvest.item_folder_path) / kIndependentFile);
+    const std::string written = file_bytes(native(harvest.item_folder_path) / kIndependentFile);
     EXPECT_NE(written.find("\"045f54d378a6817966d95d21469023b9:1:0:|;db60d8bebe0e2b11e319bb13d0f7bb10:1:1:|;"
                            "045F54D378A6817966D95D21469023B9:2:0:1627207:28320|;\""),
               std::string::npos);
@@ -342,7 +342,7 @@ TEST_F(ExportItemPackageTest, DescriptionColumnEdgeCases) {
         item.remove_hyperlinks = c.remove_hyperlinks;
         ItemHarvest harvest = harvest_for(item);
         export_item_package(m_window, harvest);
-        const auto records = read_csv(read_file(native(harvest.item_folder_path) / kIndependentFile));
+        const auto records = read_csv(file_bytes(native(harvest.item_folder_path) / kIndependentFile));
         ASSERT_EQ(records.size(), 4u);
         ASSERT_EQ(records[3].size(), 58u);
         EXPECT_EQ(records[3][20], c.field);
@@ -356,7 +356,7 @@ TEST_F(ExportItemPackageTest, QuotesOfADescriptionThatIsNotGbkStayQuotes) {
     const std::string utf8 = "<b>好\"x\"</b>";
     m_window.set_description_store(utf8);
     export_item_package(m_window, harvest);
-    const auto records = read_csv(read_file(native(harvest.item_folder_path) / kIndependentFile));
+    const auto records = read_csv(file_bytes(native(harvest.item_folder_path) / kIndependentFile));
     ASSERT_EQ(records.size(), 4u);
     ASSERT_EQ(records[3].size(), 58u);
     EXPECT_EQ(records[3][20], utf8);
@@ -367,7 +367,7 @@ TEST_F(ExportItemPackageTest, BarsInDescriptionBecomeAQuote) {
     item.description = "a|||b";
     ItemHarvest harvest = harvest_for(item);
     export_item_package(m_window, harvest);
-    const std::string written = read_file(native(harvest.item_folder_path) / kIndependentFile);
+    const std::string written = file_bytes(native(harvest.item_folder_path) / kIndependentFile);
     EXPECT_NE(written.find("23:59:5\",\"a\"b\",\"1627207"), std::string::npos);
 }
 
@@ -375,7 +375,7 @@ TEST_F(ExportItemPackageTest, CommaInNicknameShiftsLaterColumns) {
     ItemHarvest harvest = harvest_for(kTaobao);
     harvest.page_text = replace_text(harvest.page_text, "%E5%B0%8F%E7%8E%8B", "a%2Cb");
     export_item_package(m_window, harvest);
-    const auto records = read_csv(read_file(native(harvest.item_folder_path) / kIndependentFile));
+    const auto records = read_csv(file_bytes(native(harvest.item_folder_path) / kIndependentFile));
     ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[3].size(), 59u);
     EXPECT_EQ(records[3][39], "a");

@@ -10,7 +10,7 @@
 #include "demo/fake_market.h"
 #include "harvest/harvest_item.h"
 #include "support/gbk_literal.h"
-#include "support/read_file.h"
+#include "support/file_bytes.h"
 #include "support/recording_window.h"
 
 namespace qinghe {
@@ -21,7 +21,7 @@ using demo::demo_items;
 using demo::FakeMarket;
 using test_support::gbk;
 using demo::MarketItem;
-using test_support::read_file;
+using test_support::file_bytes;
 using test_support::RecordingWindow;
 
 const std::string kBatch = "B";
@@ -113,20 +113,20 @@ TEST_F(HarvestItem, TaobaoItemInTheSmartLayout) {
     harvest(item.address);
 
     const fs::path folder = save / kBatch / "1001_青禾淘图";
-    EXPECT_EQ(read_file(folder / "淘图记录.txt"), gbk("青禾演示 纯棉圆领T恤 夏季新款") + "\r\n" + item.address);
-    EXPECT_EQ(read_file(folder / "主图及属性图" / "1.jpg"), picture(item.main_pictures[0]));
-    EXPECT_EQ(read_file(folder / "主图及属性图" / "2.png"), picture(item.main_pictures[1]));
-    EXPECT_EQ(read_file(folder / "主图及属性图" / "3.jpg"), picture(item.main_pictures[2]));
+    EXPECT_EQ(file_bytes(folder / "淘图记录.txt"), gbk("青禾演示 纯棉圆领T恤 夏季新款") + "\r\n" + item.address);
+    EXPECT_EQ(file_bytes(folder / "主图及属性图" / "1.jpg"), picture(item.main_pictures[0]));
+    EXPECT_EQ(file_bytes(folder / "主图及属性图" / "2.png"), picture(item.main_pictures[1]));
+    EXPECT_EQ(file_bytes(folder / "主图及属性图" / "3.jpg"), picture(item.main_pictures[2]));
     const std::vector<std::string> names = {"A0.jpg", "A1.gif", "A2.jpg"};
     for (size_t i = 0; i < names.size(); ++i) {
-        EXPECT_EQ(read_file(folder / "宝贝描述" / names[i]), picture(item.description_pictures[i])) << names[i];
+        EXPECT_EQ(file_bytes(folder / "宝贝描述" / names[i]), picture(item.description_pictures[i])) << names[i];
     }
-    const std::string page = read_file(folder / "宝贝描述" / "详情.html");
+    const std::string page = file_bytes(folder / "宝贝描述" / "详情.html");
     EXPECT_EQ(page, expected_description_page(item, "1001_青禾淘图", names));
     EXPECT_EQ(page.find("http://img.alicdn.com/imgextra"), std::string::npos);
     EXPECT_EQ(window->description_store(), page);
-    EXPECT_EQ(read_file(folder / "其他图片" / "1.jpg"), picture(item.style_sheet_pictures[0]));
-    EXPECT_EQ(read_file(folder / "其他图片" / "2.png"), picture(item.style_sheet_pictures[1]));
+    EXPECT_EQ(file_bytes(folder / "其他图片" / "1.jpg"), picture(item.style_sheet_pictures[0]));
+    EXPECT_EQ(file_bytes(folder / "其他图片" / "2.png"), picture(item.style_sheet_pictures[1]));
     EXPECT_EQ(files_in_batch(),
               (std::set<std::string>{"1001_青禾淘图/淘图记录.txt", "1001_青禾淘图/主图及属性图/1.jpg",
                                      "1001_青禾淘图/主图及属性图/2.png", "1001_青禾淘图/主图及属性图/3.jpg",
@@ -182,20 +182,20 @@ TEST_F(HarvestItem, TmallItemWithTitleNumbersAcrossStyleSheets) {
 
     const std::string folder_name = "2002_青禾淘图_青禾演示 桑蚕丝围巾 春秋款";
     const fs::path folder = save / kBatch / folder_name;
-    EXPECT_EQ(read_file(folder / "淘图记录.txt"), gbk("青禾演示 桑蚕丝围巾 春秋款") + "\r\n" + item.address);
+    EXPECT_EQ(file_bytes(folder / "淘图记录.txt"), gbk("青禾演示 桑蚕丝围巾 春秋款") + "\r\n" + item.address);
     std::vector<std::string> names;
     for (size_t i = 0; i < item.description_pictures.size(); ++i) {
         std::string extension = item.description_pictures[i].substr(item.description_pictures[i].rfind('.'));
         names.push_back(std::string(1, static_cast<char>('A' + i / 10)) + std::to_string(i % 10) + extension);
-        EXPECT_EQ(read_file(folder / "宝贝描述" / names.back()), picture(item.description_pictures[i]))
+        EXPECT_EQ(file_bytes(folder / "宝贝描述" / names.back()), picture(item.description_pictures[i]))
             << names.back();
     }
     EXPECT_EQ(names[10], "B0.jpg");
-    EXPECT_EQ(read_file(folder / "宝贝描述" / "详情.html"), expected_description_page(item, folder_name, names));
+    EXPECT_EQ(file_bytes(folder / "宝贝描述" / "详情.html"), expected_description_page(item, folder_name, names));
     // Two style sheets: the second one's picture is 3, not a second 1.
-    EXPECT_EQ(read_file(folder / "其他图片" / "1.gif"), picture(item.style_sheet_pictures[0]));
-    EXPECT_EQ(read_file(folder / "其他图片" / "2.png"), picture(item.style_sheet_pictures[1]));
-    EXPECT_EQ(read_file(folder / "其他图片" / "3.jpg"), picture(item.style_sheet_pictures[2]));
+    EXPECT_EQ(file_bytes(folder / "其他图片" / "1.gif"), picture(item.style_sheet_pictures[0]));
+    EXPECT_EQ(file_bytes(folder / "其他图片" / "2.png"), picture(item.style_sheet_pictures[1]));
+    EXPECT_EQ(file_bytes(folder / "其他图片" / "3.jpg"), picture(item.style_sheet_pictures[2]));
     EXPECT_EQ(controls.style_sheet_box,
               "http://assets.tmall.com/shop/2002/tmall.css\r\n\r\nhttp://assets.tmall.com/shop/2002/tmall-extra.css\r\n\r\n");
     const std::vector<int> progress = controls.progress_steps();
@@ -209,19 +209,19 @@ TEST_F(HarvestItem, AliItemWithoutIdGetsTheDateTimeFolder) {
     harvest(item.address);
 
     const fs::path folder = save / kBatch / "20261291357_青禾淘图";
-    EXPECT_EQ(read_file(folder / "淘图记录.txt"), gbk("青禾演示 加厚帆布包 厂家批发") + "\r\n" + item.address);
-    EXPECT_EQ(read_file(folder / "主图及属性图" / "1.jpg"), picture(item.main_pictures[0]));
-    EXPECT_EQ(read_file(folder / "主图及属性图" / "2.jpg"), picture(item.main_pictures[1]));
+    EXPECT_EQ(file_bytes(folder / "淘图记录.txt"), gbk("青禾演示 加厚帆布包 厂家批发") + "\r\n" + item.address);
+    EXPECT_EQ(file_bytes(folder / "主图及属性图" / "1.jpg"), picture(item.main_pictures[0]));
+    EXPECT_EQ(file_bytes(folder / "主图及属性图" / "2.jpg"), picture(item.main_pictures[1]));
     std::vector<std::string> names;
     for (size_t i = 0; i < item.description_pictures.size(); ++i) {
         names.push_back(std::string(1, static_cast<char>('A' + i / 10)) + std::to_string(i % 10 + 1) + ".jpg");
-        EXPECT_EQ(read_file(folder / "宝贝描述" / names.back()), picture(item.description_pictures[i]));
+        EXPECT_EQ(file_bytes(folder / "宝贝描述" / names.back()), picture(item.description_pictures[i]));
     }
     EXPECT_EQ(names[9], "A10.jpg");
     EXPECT_EQ(names[10], "B1.jpg");
-    EXPECT_EQ(read_file(folder / "宝贝描述" / "详情.html"),
+    EXPECT_EQ(file_bytes(folder / "宝贝描述" / "详情.html"),
               expected_description_page(item, "20261291357_青禾淘图", names));
-    EXPECT_EQ(read_file(folder / "其他图片" / "1.jpg"), picture(item.style_sheet_pictures[0]));
+    EXPECT_EQ(file_bytes(folder / "其他图片" / "1.jpg"), picture(item.style_sheet_pictures[0]));
     EXPECT_EQ(controls.progress_steps(), (std::vector<int>{1, 10, 20, 25, 50, 60, 70, 90, 91, 100, 0}));
 }
 
@@ -244,13 +244,13 @@ TEST_F(HarvestItem, SecondDescriptionSourceContinuesFromThePageTheFirstWrote) {
     const fs::path folder = save / kBatch / "5_青禾淘图" / "宝贝描述";
     // The second source's first picture count gives A0 again: already there, so
     // not fetched; its second picture is A1.
-    EXPECT_EQ(read_file(folder / "A0.jpg"), picture(a));
-    EXPECT_EQ(read_file(folder / "A1.png"), picture(d));
+    EXPECT_EQ(file_bytes(folder / "A0.jpg"), picture(a));
+    EXPECT_EQ(file_bytes(folder / "A1.png"), picture(d));
     EXPECT_EQ(market.request_count(host, "/d/c.gif"), 0);
     EXPECT_EQ(market.request_count(host, "/d/x.htm"), 0);
     const std::string page = "<p><img src=\"" + gbk("file://" + (folder / "A0.jpg").string()) +
                              "\"></p><a href=\"http://img.alicdn.com/d/x.htm\">";
-    EXPECT_EQ(read_file(folder / "详情.html"), page);
+    EXPECT_EQ(file_bytes(folder / "详情.html"), page);
     EXPECT_EQ(window->description_store(), page);
     EXPECT_EQ(controls.file_list, a + "\r\n" + both + "\r\n" + d + "\r\n");
     EXPECT_EQ(controls.progress_steps(), (std::vector<int>{1, 20, 25, 50, 70, 100, 0}));
@@ -266,7 +266,7 @@ TEST_F(HarvestItem, FlatLayoutUsesServerNamesAndSkipsExistingOnes) {
     for (const auto* list : {&item.main_pictures, &item.description_pictures, &item.style_sheet_pictures}) {
         for (const std::string& address : *list) {
             expected.insert(last_segment(address));
-            EXPECT_EQ(read_file(save / kBatch / last_segment(address)), picture(address));
+            EXPECT_EQ(file_bytes(save / kBatch / last_segment(address)), picture(address));
             // The second item found every name in place and fetched nothing.
             EXPECT_EQ(market.request_count(host_of(address), path_of(address)), 1) << address;
         }
@@ -281,7 +281,7 @@ TEST_F(HarvestItem, UnreachablePageLeavesFoldersAndRecordFile) {
     harvest(address);
 
     const fs::path folder = save / kBatch / "404_青禾淘图";
-    EXPECT_EQ(read_file(folder / "淘图记录.txt"), "\r\n" + address);
+    EXPECT_EQ(file_bytes(folder / "淘图记录.txt"), "\r\n" + address);
     EXPECT_TRUE(fs::is_directory(folder / "主图及属性图"));
     EXPECT_TRUE(fs::is_directory(folder / "宝贝描述"));
     EXPECT_EQ(files_in_batch(), std::set<std::string>{"404_青禾淘图/淘图记录.txt"});

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "shop/shop_pages.h"
-// Relative paths: the shop benchmark builds this header too.
+#include "demo/loopback_server.h"
+// A relative path: the shop benchmark builds this header too.
 #include "../support/gbk_literal.h"
-#include "../support/loopback_server.h"
 
 namespace qinghe::test_support {
 
@@ -181,7 +181,7 @@ private:
         response.set_content(render_shop_page(shop, page, first), "text/html; charset=gbk");
     }
 
-    LoopbackServer m_server;
+    demo::LoopbackServer m_server;
     mutable std::mutex m_mutex;
     std::condition_variable m_released;
     std::condition_variable m_arrived;

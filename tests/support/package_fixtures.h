@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <string>
 
-#include "support/read_file.h"
+#include "support/file_bytes.h"
 
 namespace qinghe::test_support {
 
 inline std::string fixture(const std::string& name) {
-    return read_file(std::filesystem::path(QINGHE_FIXTURES_DIR) / "package" / name);
+    return file_bytes(std::filesystem::path(QINGHE_FIXTURES_DIR) / "package" / name);
 }
 
 }  // namespace qinghe::test_support

@@ -1,5 +1,5 @@
-// A cpp-httplib server on 127.0.0.1 for tests and benchmarks (header only,
-// so that a benchmark can use it without the test support library).
+// A cpp-httplib server on 127.0.0.1: the demo marketplace serves on one, and
+// the tests and benchmarks start their own servers with it.
 //
 // Register handlers on server() before start(); start() binds a free port
 // and serves on a thread of its own; the destructor stops it and joins the
@@ -22,7 +22,7 @@
 #include <string_view>
 #include <thread>
 
-namespace qinghe::test_support {
+namespace qinghe::demo {
 
 class LoopbackServer {
 public:
@@ -68,4 +68,4 @@ private:
     int m_port = -1;
 };
 
-}  // namespace qinghe::test_support
+}  // namespace qinghe::demo

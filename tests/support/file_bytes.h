@@ -8,7 +8,7 @@
 
 namespace qinghe::test_support {
 
-inline std::string read_file(const std::filesystem::path& path) {
+inline std::string file_bytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }

@@ -19,6 +19,7 @@ namespace {
 
 using namespace engine_test;
 using test_support::RecordingWindow;
+using test_support::run_on_worker;
 using demo::LoopbackServer;
 
 const Text kPackageTail = gbk("CSV文件淘图");
@@ -86,17 +87,7 @@ protected:
         window->job().current_address = package_path;
         window->job().progress_tag = "1/1";
         window->job().current_index = 1;
-        std::atomic<bool> done{false};
-        std::thread worker([&] {
-            localize_package(*window);
-            done = true;
-        });
-        while (!done) {
-            fake.wait_for_wake(std::chrono::milliseconds(20));
-            window->window_thread().drain();
-        }
-        worker.join();
-        window->window_thread().drain();
+        run_on_worker(*window, fake, [this] { localize_package(*window); });
     }
 
     int requests() {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -17,6 +16,7 @@ namespace {
 
 using namespace engine_test;
 using test_support::RecordingWindow;
+using test_support::run_on_worker;
 using demo::LoopbackServer;
 
 const Text kBatch = "batch";
@@ -57,14 +57,7 @@ protected:
         window->job().current_address = address;
         window->job().progress_tag = "2/3";
         window->job().current_index = 2;
-        std::atomic<bool> done{false};
-        std::thread worker([&] {
-            download_picture(*window);
-            done = true;
-        });
-        while (!done) fake.wait_for_wake(std::chrono::milliseconds(20)), window->window_thread().drain();
-        worker.join();
-        window->window_thread().drain();
+        run_on_worker(*window, fake, [this] { download_picture(*window); });
     }
 
     std::vector<std::string> taken() {

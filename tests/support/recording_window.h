@@ -8,12 +8,14 @@
 // the controls directly.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "window/main_window.h"
@@ -92,6 +94,23 @@ private:
 // calling thread becomes the window thread.
 inline std::shared_ptr<MainWindow> make_recording_main_window(RecordingWindow& fake) {
     return std::make_shared<MainWindow>(fake, [&fake] { fake.wake(); });
+}
+
+// Window thread: runs work on a worker thread of its own and plays the
+// window thread meanwhile, until the worker ended and its writes landed.
+template <typename Work>
+void run_on_worker(MainWindow& window, RecordingWindow& fake, Work work) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        work();
+        done = true;
+    });
+    while (!done) {
+        fake.wait_for_wake(std::chrono::milliseconds(20));
+        window.window_thread().drain();
+    }
+    worker.join();
+    window.window_thread().drain();
 }
 
 // Window thread: plays the dispatch timer, calling tick (dispatch_next) when

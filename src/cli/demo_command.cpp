@@ -47,8 +47,8 @@ int run_demo_command(int argc, char** argv) {
         return kExitRefused;
     }
 
-    test_support::FakeMarket market;
-    test_support::add_demo_items(market);
+    demo::FakeMarket market;
+    demo::add_demo_items(market);
     if (!market.start()) {
         std::fputs("qinghe-taotu-cli --demo: cannot serve the demo shop on 127.0.0.1\n", stderr);
         return kExitRefused;
@@ -58,12 +58,12 @@ int run_demo_command(int argc, char** argv) {
     options.connect_to = routes;
 
     Text addresses;
-    for (const test_support::MarketItem& item : test_support::demo_items()) {
+    for (const demo::MarketItem& item : demo::demo_items()) {
         if (!addresses.empty()) addresses += "\r\n";
         addresses += item.address;
     }
     std::printf("Demo shop on 127.0.0.1:%d with %zu items.\n", market.port(),
-                test_support::demo_items().size());
+                demo::demo_items().size());
     std::fflush(stdout);
     int status = run_batch_headless(options, addresses);
     market.stop();

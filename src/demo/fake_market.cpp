@@ -1,13 +1,11 @@
 #include "demo/fake_market.h"
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 
-#include "base/encoding.h"
 #include "base/web.h"
 
-namespace qinghe::test_support {
+namespace qinghe::demo {
 
 namespace {
 
@@ -79,12 +77,8 @@ std::string tiny_picture(std::string_view kind, std::string_view tag) {
     return tiny_jpeg(tag);
 }
 
-std::string gbk(std::string_view utf8) {
-    return convert_encoding(utf8, "UTF-8", "CP936");
-}
-
 FakeMarket::FakeMarket() {
-    m_server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+    m_server.server().Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
         std::string host = request.get_header_value("Host");
         if (size_t colon = host.find(':'); colon != std::string::npos) host.resize(colon);
         std::lock_guard lock(m_mutex);
@@ -126,22 +120,9 @@ std::vector<std::string> FakeMarket::hosts() const {
     return out;
 }
 
-bool FakeMarket::start() {
-    if (m_thread.joinable()) return true;
-    m_port = m_server.bind_to_any_port("127.0.0.1");
-    if (m_port <= 0) return false;
-    m_thread = std::thread([this] { m_server.listen_after_bind(); });
-    for (int i = 0; i < 500 && !m_server.is_running(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return m_server.is_running();
-}
+bool FakeMarket::start() { return m_server.start(); }
 
-void FakeMarket::stop() {
-    if (!m_thread.joinable()) return;
-    m_server.stop();
-    m_thread.join();
-}
+void FakeMarket::stop() { m_server.stop(); }
 
 void FakeMarket::route_hosts(const std::vector<std::string>& extra_hosts) const {
     set_connect_to(routes(extra_hosts));
@@ -152,7 +133,7 @@ std::vector<std::string> FakeMarket::routes(const std::vector<std::string>& extr
     std::vector<std::string> all = hosts();
     all.insert(all.end(), extra_hosts.begin(), extra_hosts.end());
     for (const std::string& host : all) {
-        routes.push_back(host + ":80:127.0.0.1:" + std::to_string(m_port));
+        routes.push_back(host + ":80:127.0.0.1:" + std::to_string(m_server.port()));
     }
     return routes;
 }
@@ -163,4 +144,4 @@ int FakeMarket::request_count(std::string_view host, std::string_view path) cons
     return found == m_requests.end() ? 0 : found->second;
 }
 
-}  // namespace qinghe::test_support
+}  // namespace qinghe::demo

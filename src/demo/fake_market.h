@@ -1,7 +1,7 @@
 // A marketplace on 127.0.0.1: item pages, descriptions, style sheets,
 // location scripts and pictures of Taobao, Tmall and 1688, served by
-// cpp-httplib under the marketplaces' own host names. The tests and the demo
-// shop of qinghe-taotu-cli both use it, so it holds no test framework code.
+// cpp-httplib under the marketplaces' own host names. It is the demo shop of
+// qinghe-taotu-cli (--demo); the tests use it as their fake marketplace.
 //
 //     FakeMarket market;
 //     add_demo_items(market);
@@ -10,16 +10,15 @@
 //     fetch_url("http://item.taobao.com/item.htm?id=1001");
 #pragma once
 
-#include <httplib.h>
-
 #include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
-namespace qinghe::test_support {
+#include "demo/loopback_server.h"
+
+namespace qinghe::demo {
 
 class FakeMarket {
 public:
@@ -40,7 +39,7 @@ public:
     // Binds 127.0.0.1 on a free port and serves on a thread of its own.
     bool start();
     void stop();
-    int port() const { return m_port; }
+    int port() const { return m_server.port(); }
     // The connect-to routes ("HOST:80:127.0.0.1:PORT") of every host and of
     // extra_hosts; route_hosts installs them with set_connect_to.
     std::vector<std::string> routes(const std::vector<std::string>& extra_hosts = {}) const;
@@ -56,20 +55,15 @@ private:
     };
     static std::string key(std::string_view host, std::string_view path);
 
-    httplib::Server m_server;
-    std::thread m_thread;
+    LoopbackServer m_server;
     mutable std::mutex m_mutex;
     std::map<std::string, Resource> m_resources;
     std::map<std::string, int> m_requests;
-    int m_port = -1;
 };
 
 // A tiny valid picture whose bytes carry tag, so that every picture of the
 // market differs from every other. kind is "jpg", "png" or "gif".
 std::string tiny_picture(std::string_view kind, std::string_view tag);
-
-// UTF-8 text as GBK bytes (code page 936).
-std::string gbk(std::string_view utf8);
 
 // One bundled item: its address and what it should leave on disk.
 struct MarketItem {
@@ -86,4 +80,4 @@ const std::vector<MarketItem>& demo_items();
 // Puts the bundled items with all their pages and pictures into the market.
 void add_demo_items(FakeMarket& market);
 
-}  // namespace qinghe::test_support
+}  // namespace qinghe::demo

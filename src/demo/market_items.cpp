@@ -4,9 +4,10 @@
 // written here in UTF-8 and served as GBK.
 #include <string>
 
+#include "base/gbk_text.h"
 #include "demo/fake_market.h"
 
-namespace qinghe::test_support {
+namespace qinghe::demo {
 
 namespace {
 
@@ -242,18 +243,18 @@ void add_demo_items(FakeMarket& market) {
     const std::string css = "text/css";
     const std::string script = "application/javascript; charset=gbk";
 
-    market.add(host_of(taobao.address), path_of(taobao.address), gbk(kTaobaoPage), html);
-    market.add(taobao.description_host, taobao.description_path, gbk(kTaobaoDescription), script);
-    market.add("dsc.taobaocdn.com", "/location/1001.js", gbk(kTaobaoLocation), script);
+    market.add(host_of(taobao.address), path_of(taobao.address), gbk_text(kTaobaoPage), html);
+    market.add(taobao.description_host, taobao.description_path, gbk_text(kTaobaoDescription), script);
+    market.add("dsc.taobaocdn.com", "/location/1001.js", gbk_text(kTaobaoLocation), script);
     market.add("assets.taobaocdn.com", "/shop/1001/theme.css", kTaobaoStyleSheet, css);
 
-    market.add(host_of(tmall.address), path_of(tmall.address), gbk(kTmallPage), html);
-    market.add(tmall.description_host, tmall.description_path, gbk(tmall_description(tmall)), script);
+    market.add(host_of(tmall.address), path_of(tmall.address), gbk_text(kTmallPage), html);
+    market.add(tmall.description_host, tmall.description_path, gbk_text(tmall_description(tmall)), script);
     market.add("assets.tmall.com", "/shop/2002/tmall.css", kTmallStyleSheet, css);
     market.add("assets.tmall.com", "/shop/2002/tmall-extra.css", kTmallExtraStyleSheet, css);
 
-    market.add(host_of(ali.address), path_of(ali.address), gbk(k1688Page), html);
-    market.add(ali.description_host, ali.description_path, gbk(ali_description(ali)), html);
+    market.add(host_of(ali.address), path_of(ali.address), gbk_text(k1688Page), html);
+    market.add(ali.description_host, ali.description_path, gbk_text(ali_description(ali)), html);
     market.add("style.c.aliimg.com", "/app/offer/3003/offer.css", k1688StyleSheet, css);
 
     for (const MarketItem& item : items) {
@@ -263,4 +264,4 @@ void add_demo_items(FakeMarket& market) {
     }
 }
 
-}  // namespace qinghe::test_support
+}  // namespace qinghe::demo

@@ -7,9 +7,11 @@
 #include "app/address_box.h"
 #include "app/desktop_window.h"
 #include "app_test_support.h"
+#include "support/gbk_literal.h"
 
 using namespace qinghe;
 using namespace qinghe::app;
+using qinghe::test_support::gbk;
 
 namespace {
 const QString kPlaceholder = QStringLiteral("复制淘宝、天猫、阿里的商品连接地址粘贴到此文本框里，每行一个。");
@@ -53,7 +55,7 @@ private slots:
         row("no breaks", "abc", "abc");
         // GBK text whose trail bytes could look like CR or LF never do: GBK
         // trail bytes start at 0x40; the text passes through unchanged.
-        row("gbk", "\xC7\xE0\xBA\xCC" + breaks(3) + "\xCC\xD4", "\xC7\xE0\xBA\xCC\r\n\xCC\xD4");
+        row("gbk", gbk("青禾") + breaks(3) + gbk("淘"), gbk("青禾") + "\r\n" + gbk("淘"));
     }
 
     void compaction() {
@@ -130,11 +132,11 @@ private slots:
     void address_text_round_trip() {
         testing::WindowFixture f;
         DesktopWindow& w = *f.window;
-        // 淘宝 in GBK, CR LF line ends both ways.
-        const Text gbk = "\xCC\xD4\xB1\xA6\r\nhttp://a.example/1.jpg\r\n";
-        w.set_address_text(gbk);
+        // GBK text, CR LF line ends both ways.
+        const Text text = gbk("淘宝") + "\r\nhttp://a.example/1.jpg\r\n";
+        w.set_address_text(text);
         QCOMPARE(w.address_box()->toPlainText(), QStringLiteral("淘宝\nhttp://a.example/1.jpg\n"));
-        QCOMPARE(w.address_text(), gbk);
+        QCOMPARE(w.address_text(), text);
     }
 };
 

@@ -13,6 +13,7 @@
 #include "app/shell.h"
 #include "app/start_up.h"
 #include "base/message.h"
+#include "demo/loopback_server.h"
 
 namespace qinghe::app::testing {
 
@@ -62,8 +63,8 @@ WindowFixture::~WindowFixture() {
     clear_message_answers();
 }
 
-PictureServer::PictureServer(bool hold_requests) : m_server(std::make_unique<httplib::Server>()), m_hold(hold_requests) {
-    m_server->Get(R"(/pictures/(.+))", [this](const httplib::Request& request, httplib::Response& response) {
+PictureServer::PictureServer(bool hold_requests) : m_server(std::make_unique<demo::LoopbackServer>()), m_hold(hold_requests) {
+    m_server->server().Get(R"(/pictures/(.+))", [this](const httplib::Request& request, httplib::Response& response) {
         if (m_hold) {
             std::unique_lock lock(m_mutex);
             ++m_waiting;
@@ -76,7 +77,7 @@ PictureServer::PictureServer(bool hold_requests) : m_server(std::make_unique<htt
         std::lock_guard lock(m_mutex);
         ++m_served;
     });
-    m_server->Get(R"(/.*)", [this](const httplib::Request& request, httplib::Response& response) {
+    m_server->server().Get(R"(/.*)", [this](const httplib::Request& request, httplib::Response& response) {
         std::lock_guard lock(m_mutex);
         auto found = m_texts.find(request.path);
         if (found == m_texts.end()) {
@@ -85,10 +86,7 @@ PictureServer::PictureServer(bool hold_requests) : m_server(std::make_unique<htt
         }
         response.set_content(found->second, "text/plain");
     });
-    m_port = m_server->bind_to_any_port("127.0.0.1");
-    m_thread = std::thread([this] { m_server->listen_after_bind(); });
-    while (!m_server->is_running())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    m_server->start();
 }
 
 PictureServer::~PictureServer() {
@@ -98,10 +96,9 @@ PictureServer::~PictureServer() {
     }
     m_release.notify_all();
     m_server->stop();
-    m_thread.join();
 }
 
-std::string PictureServer::base() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+std::string PictureServer::base() const { return m_server->url(""); }
 
 std::string PictureServer::picture_body(const std::string& name) {
     // Binary on purpose: a zero byte and high bytes must survive the save.

@@ -14,8 +14,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
-namespace httplib {
-class Server;
+namespace qinghe::demo {
+class LoopbackServer;
 }
 
 namespace qinghe::app {
@@ -67,9 +67,7 @@ public:
     void serve_text(const std::string& path, const std::string& body);
 
 private:
-    std::unique_ptr<httplib::Server> m_server;
-    std::thread m_thread;
-    int m_port = 0;
+    std::unique_ptr<demo::LoopbackServer> m_server;
     bool m_hold = false;
     mutable std::mutex m_mutex;
     std::condition_variable m_release;

@@ -14,6 +14,7 @@
 #include "app/desktop_window.h"
 #include "app/message_boxes.h"
 #include "app_test_support.h"
+#include "support/gbk_literal.h"
 #include "base/date_time.h"
 #include "base/message.h"
 
@@ -21,6 +22,7 @@
 
 using namespace qinghe;
 using namespace qinghe::app;
+using qinghe::test_support::gbk;
 
 class BatchTest : public QObject {
     Q_OBJECT
@@ -105,7 +107,7 @@ private slots:
         clear_message_answers();
         queue_message_answer(7);
         int answer = -1;
-        std::thread worker([&] { answer = qinghe::show_message("\xD0\xC5\xCF\xA2"); });  // 信息
+        std::thread worker([&] { answer = qinghe::show_message(gbk("信息")); });
         // The worker waits until the window thread has answered.
         QTRY_COMPARE(shown_messages().size(), 1);
         worker.join();

@@ -10,9 +10,11 @@
 #include "app/address_box.h"
 #include "app/desktop_window.h"
 #include "app_test_support.h"
+#include "support/gbk_literal.h"
 
 using namespace qinghe;
 using namespace qinghe::app;
+using qinghe::test_support::gbk;
 
 namespace {
 
@@ -55,11 +57,12 @@ private slots:
         testing::WindowFixture f;
         QTemporaryDir dir;
         DesktopWindow& w = *f.window;
-        // GBK content, kept byte for byte (淘宝 = CC D4 B1 A6).
-        const QString first = write(dir, QStringLiteral("first.txt"), "http://a.example/1.jpg\r\n\xCC\xD4\xB1\xA6\r\n");
+        // GBK content, kept byte for byte.
+        const Text content = "http://a.example/1.jpg\r\n" + gbk("淘宝") + "\r\n";
+        const QString first = write(dir, QStringLiteral("first.txt"), QByteArray::fromStdString(content));
         const QString second = write(dir, QStringLiteral("second.txt"), "http://b.example/2.jpg");
         QVERIFY(drop_files(w, {first}, on_address_box(w)));
-        QCOMPARE(w.address_text(), Text("http://a.example/1.jpg\r\n\xCC\xD4\xB1\xA6\r\n"));
+        QCOMPARE(w.address_text(), content);
         QVERIFY(drop_files(w, {second}, on_address_box(w)));
         QCOMPARE(w.address_text(), Text("http://b.example/2.jpg"));
         QTRY_VERIFY(w.address_box()->hasFocus());

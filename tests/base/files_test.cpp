@@ -12,11 +12,13 @@
 #include <thread>
 
 #include "base/native_path.h"
+#include "support/file_bytes.h"
 
 namespace qinghe {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::file_bytes;
 
 #define GBK_SHANGHAI "\xC9\xCF\xBA\xA3"  // 上海
 #define UTF8_SHANGHAI "\xE4\xB8\x8A\xE6\xB5\xB7"
@@ -45,10 +47,6 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-    static std::string disk_bytes(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
 
 private:
     std::string m_root;
@@ -72,7 +70,7 @@ TEST_F(FilesTest, WritesWholeFilesAndReadsThemBack) {
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(write_file(at(c.name), c.parts)) << c.name;
-        EXPECT_EQ(disk_bytes(fs::path(root()) / c.name), c.on_disk) << c.name;
+        EXPECT_EQ(file_bytes(fs::path(root()) / c.name), c.on_disk) << c.name;
         EXPECT_EQ(read_file(at(c.name)), c.on_disk) << c.name;
     }
     // No temporary file stays behind.
@@ -82,7 +80,7 @@ TEST_F(FilesTest, WritesWholeFilesAndReadsThemBack) {
 TEST_F(FilesTest, RewritingTruncates) {
     ASSERT_TRUE(write_file(at("f.txt"), std::string(5000, 'x')));
     ASSERT_TRUE(write_file(at("f.txt"), "short"));
-    EXPECT_EQ(disk_bytes(fs::path(root()) / "f.txt"), "short");
+    EXPECT_EQ(file_bytes(fs::path(root()) / "f.txt"), "short");
     EXPECT_EQ(listing(root()), (Names{"f.txt"}));
 }
 
@@ -168,7 +166,7 @@ TEST_F(FilesTest, CreatesExactlyOneFolderLevel) {
     EXPECT_FALSE(create_directory(at("file")));
     EXPECT_EQ(listing(root()), (Names{"a", "file"}));
     EXPECT_EQ(listing(fs::path(root()) / "a"), (Names{"b"}));
-    EXPECT_EQ(disk_bytes(fs::path(root()) / "file"), "x");
+    EXPECT_EQ(file_bytes(fs::path(root()) / "file"), "x");
 }
 
 TEST_F(FilesTest, ServerNamesLandInsideTheFolder) {
@@ -183,7 +181,7 @@ TEST_F(FilesTest, ServerNamesLandInsideTheFolder) {
         const std::string content = "picture " + std::to_string(i);
         ASSERT_TRUE(write_file(at("save\\batch\\" + name), content)) << hostile[i];
         // The file is right there, directly in the folder.
-        EXPECT_EQ(disk_bytes(fs::path(root()) / "save" / "batch" / to_native_path(name)), content) << hostile[i];
+        EXPECT_EQ(file_bytes(fs::path(root()) / "save" / "batch" / to_native_path(name)), content) << hostile[i];
         expected.insert(to_native_path(name));
     }
     // Nothing appeared anywhere else.

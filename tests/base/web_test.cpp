@@ -16,12 +16,12 @@
 #include <mutex>
 #include <thread>
 
-#include "support/loopback_server.h"
+#include "demo/loopback_server.h"
 
 namespace qinghe {
 namespace {
 
-using test_support::LoopbackServer;
+using demo::LoopbackServer;
 using namespace std::chrono_literals;
 
 // Accepts connections one at a time, reads each request head and hands the

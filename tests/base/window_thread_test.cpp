@@ -9,19 +9,12 @@
 #include <thread>
 #include <vector>
 
+#include "support/drain_until.h"
 
 namespace qinghe {
 namespace {
 
-// Drains on the calling (window) thread until done() holds.
-template <typename Done>
-void drain_until(WindowThread& queue, Done done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-        queue.drain();
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-}
+using test_support::drain_until;
 
 TEST(WindowThread, WorkerWritesRunOnTheWindowThreadInOrderAndReadsSeeThem) {
     WindowThread queue;

@@ -3,21 +3,15 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "demo/fake_market.h"
+#include "support/gbk_literal.h"
+#include "support/file_bytes.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_native(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using qinghe::test_support::file_bytes;
 
 TEST(DemoCommand, HarvestsTheBundledShopIntoTheSaveFolder) {
     const fs::path save = fs::temp_directory_path() / "qinghe-demo-test";
@@ -25,7 +19,7 @@ TEST(DemoCommand, HarvestsTheBundledShopIntoTheSaveFolder) {
     fs::create_directories(save);
     const std::string command = std::string(QINGHE_CLI_PATH) + " --demo --no-export --save '" + save.string() +
                                 "' > '" + (save / "out.txt").string() + "' 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << read_native(save / "out.txt");
+    ASSERT_EQ(std::system(command.c_str()), 0) << file_bytes(save / "out.txt");
 
     fs::path batch;
     for (const auto& entry : fs::directory_iterator(save)) {
@@ -34,14 +28,14 @@ TEST(DemoCommand, HarvestsTheBundledShopIntoTheSaveFolder) {
     ASSERT_FALSE(batch.empty());
     EXPECT_NE(batch.filename().string().find("共淘图3个地址"), std::string::npos);
 
-    const auto& items = qinghe::test_support::demo_items();
+    const auto& items = qinghe::demo::demo_items();
     const fs::path taobao = batch / "1001_青禾淘图";
     const fs::path tmall = batch / "2002_青禾淘图";
-    EXPECT_EQ(read_native(taobao / "淘图记录.txt"),
+    EXPECT_EQ(file_bytes(taobao / "淘图记录.txt"),
               qinghe::test_support::gbk("青禾演示 纯棉圆领T恤 夏季新款") + "\r\n" + items[0].address);
     const std::string picture = items[0].main_pictures[1];
-    EXPECT_EQ(read_native(taobao / "主图及属性图" / "2.png"),
-              qinghe::test_support::tiny_picture("png", picture));
+    EXPECT_EQ(file_bytes(taobao / "主图及属性图" / "2.png"),
+              qinghe::demo::tiny_picture("png", picture));
     EXPECT_TRUE(fs::exists(taobao / "宝贝描述" / "详情.html"));
     EXPECT_TRUE(fs::exists(taobao / "其他图片" / "2.png"));
     EXPECT_TRUE(fs::exists(tmall / "宝贝描述" / "B1.jpg"));

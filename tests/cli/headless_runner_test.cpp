@@ -13,17 +13,16 @@
 
 #include "base/encoding.h"
 #include "cli/headless_runner.h"
-#include "support/loopback_server.h"
+#include "support/gbk_literal.h"
+#include "demo/loopback_server.h"
+#include "support/file_bytes.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using qinghe::test_support::LoopbackServer;
-
-std::string read_all(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using qinghe::test_support::gbk;
+using qinghe::demo::LoopbackServer;
+using qinghe::test_support::file_bytes;
 
 void write_all(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -67,8 +66,8 @@ protected:
         const int raw = std::system(command.c_str());
         Outcome outcome;
         outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        outcome.out = read_all(root / "stdout");
-        outcome.err = read_all(root / "stderr");
+        outcome.out = file_bytes(root / "stdout");
+        outcome.err = file_bytes(root / "stderr");
         return outcome;
     }
 
@@ -86,17 +85,17 @@ protected:
 };
 
 TEST(AddressList, ReadsGbkOrUtf8AndEndsLinesInCrLf) {
-    const std::string gbk_picture = "\xCD\xBC\xC6\xAC";  // 图片 in GBK, valid UTF-8 by chance
+    const std::string gbk_picture = gbk("图片");  // its GBK bytes are valid UTF-8 by chance
     struct Case { std::string in; std::string out; };
     const Case cases[] = {
         {"a.jpg\nb.jpg\n", "a.jpg\r\nb.jpg\r\n"},
         {"a.jpg\r\nb.jpg", "a.jpg\r\nb.jpg"},
         {"\n\na", "\r\n\r\na"},
-        {"\xE5\xAE\x9D\xE8\xB4\x9D.jpg\n", "\xB1\xA6\xB1\xB4.jpg\r\n"},  // 宝贝 in UTF-8
-        {"\xEF\xBB\xBF" "a.jpg", "a.jpg"},
-        {"\xB1\xA6\xB1\xB4.jpg", "\xB1\xA6\xB1\xB4.jpg"},  // 宝贝 in GBK
+        {"宝贝.jpg\n", gbk("宝贝.jpg") + "\r\n"},
+        {"\xEF\xBB\xBF" "a.jpg", "a.jpg"},  // the UTF-8 byte order mark goes
+        {gbk("宝贝.jpg"), gbk("宝贝.jpg")},
         {gbk_picture + ".jpg", gbk_picture + ".jpg"},
-        {"\xA2\xAC", "\xA2\xAC"},  // not UTF-8: kept as GBK bytes
+        {"\xA2\xAC", "\xA2\xAC"},  // raw bytes that are not UTF-8: kept as GBK bytes
         {"a\0b", "a"},
         {"", ""},
     };
@@ -107,7 +106,7 @@ TEST(AddressList, ReadsGbkOrUtf8AndEndsLinesInCrLf) {
     }
     qinghe::Text out;
     // UTF-8 of a character GBK lacks (U+2603), whose bytes are no GBK either.
-    EXPECT_FALSE(qinghe::address_list_from_bytes("\xE2\x98\x83\n", out));
+    EXPECT_FALSE(qinghe::address_list_from_bytes("☃\n", out));
 }
 
 TEST_F(Cli, HelpNamesEveryFlag) {
@@ -206,7 +205,7 @@ TEST_F(CliPictures, SavesAListOfPicturesInAnyEncodingAndLineEnd) {
     const Case cases[] = {
         {"utf8", utf8_list, false},
         {"gbk", gbk_crlf, false},
-        {"bom", "\xEF\xBB\xBF" + utf8_list, true},
+        {"bom", "\xEF\xBB\xBF" + utf8_list, true},  // behind the UTF-8 byte order mark
     };
     for (const Case& c : cases) {
         const fs::path save = root / c.name;
@@ -218,8 +217,8 @@ TEST_F(CliPictures, SavesAListOfPicturesInAnyEncodingAndLineEnd) {
         ASSERT_EQ(outcome.status, 0) << c.name << outcome.err;
         const fs::path batch = batch_folder(save);
         EXPECT_TRUE(batch.filename().string().ends_with("共淘图3个地址")) << c.name;
-        EXPECT_EQ(read_all(batch / "a.png"), picture("/p/a.png")) << c.name;
-        EXPECT_EQ(read_all(batch / "宝贝图片.jpg"),
+        EXPECT_EQ(file_bytes(batch / "a.png"), picture("/p/a.png")) << c.name;
+        EXPECT_EQ(file_bytes(batch / "宝贝图片.jpg"),
                   picture(qinghe::convert_encoding("/p/宝贝图片.jpg", "UTF-8", "GBK")))
             << c.name;
         EXPECT_EQ(std::distance(fs::directory_iterator(batch), fs::directory_iterator()), 2) << c.name;
@@ -239,7 +238,7 @@ TEST_F(CliPictures, SavesIntoTheCurrentFolderByDefault) {
     const Outcome outcome =
         run({"--connect-to", route}, "http://pics.example/x.gif\n", root / "save");
     ASSERT_EQ(outcome.status, 0) << outcome.err;
-    EXPECT_EQ(read_all(batch_folder(root / "save") / "x.gif"), picture("/x.gif"));
+    EXPECT_EQ(file_bytes(batch_folder(root / "save") / "x.gif"), picture("/x.gif"));
     // Without --verbose the file list stays off the terminal.
     EXPECT_EQ(outcome.out.find("http://"), std::string::npos);
     EXPECT_NE(outcome.out.find("新下载：1个文件"), std::string::npos);
@@ -256,8 +255,8 @@ TEST_F(CliPictures, LocalizesAUcs2DataPackage) {
                                 (root / "in" / "货品.csv").string() + "\n");
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const fs::path package = batch_folder(root / "save") / "货品CSV文件淘图";
-    EXPECT_EQ(read_all(package / "宝贝详情" / "desc.jpg"), picture("/d/desc.jpg"));
-    EXPECT_EQ(read_all(package / "宝贝主图及属性图" / "main.jpg"), picture("/m/main.jpg"));
+    EXPECT_EQ(file_bytes(package / "宝贝详情" / "desc.jpg"), picture("/d/desc.jpg"));
+    EXPECT_EQ(file_bytes(package / "宝贝主图及属性图" / "main.jpg"), picture("/m/main.jpg"));
     EXPECT_NE(outcome.out.find("新下载：2个文件"), std::string::npos);
 }
 

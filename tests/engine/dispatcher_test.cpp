@@ -8,24 +8,22 @@
 
 #include "base/date_time.h"
 #include "engine_fixture.h"
-#include "support/fake_window.h"
-#include "support/loopback_server.h"
+#include "support/recording_window.h"
+#include "demo/loopback_server.h"
 
 namespace qinghe {
 namespace {
 
 using namespace engine_test;
-using test_support::FakeWindow;
-using test_support::LoopbackServer;
+using test_support::RecordingWindow;
+using demo::LoopbackServer;
 
-const Text kFolderMiddle = "\xB9\xB2\xCC\xD4\xCD\xBC";  // 共淘图
-const Text kFolderEnd = "\xB8\xF6\xB5\xD8\xD6\xB7";     // 个地址
-// 正在创建文件夹名为：
-const Text kCreating = "\xD5\xFD\xD4\xDA\xB4\xB4\xBD\xA8\xCE\xC4\xBC\xFE\xBC\xD0\xC3\xFB\xCE\xAA\xA3\xBA";
-const Text kFolderOpen = "\xCE\xC4\xBC\xFE\xBC\xD0\xA3\xBA\xA1\xB6";  // 文件夹：《
-// 》已创建成功！
-const Text kFolderCreated = "\xA1\xB7\xD2\xD1\xB4\xB4\xBD\xA8\xB3\xC9\xB9\xA6\xA3\xA1";
-const Text kAllDone = "\xC8\xAB\xB2\xBF\xCF\xC2\xD4\xD8\xCD\xEA\xB1\xCF\xA3\xA1";  // 全部下载完毕！
+const Text kFolderMiddle = gbk("共淘图");
+const Text kFolderEnd = gbk("个地址");
+const Text kCreating = gbk("正在创建文件夹名为：");
+const Text kFolderOpen = gbk("文件夹：《");
+const Text kFolderCreated = gbk("》已创建成功！");
+const Text kAllDone = gbk("全部下载完毕！");
 
 // A fixed clock for the batch folder name; restores the system clock.
 class FixedClock {
@@ -43,11 +41,11 @@ protected:
         fake.save_folder = folder.program_path();
         ASSERT_FALSE(folder.path().empty());
     }
-    bool run_batch() { return test_support::run_fake_batch(*window, fake, dispatch_next); }
+    bool run_batch() { return test_support::run_recording_batch(*window, fake, dispatch_next); }
 
     TempFolder folder;
-    FakeWindow fake;
-    std::shared_ptr<MainWindow> window = test_support::make_fake_main_window(fake);
+    RecordingWindow fake;
+    std::shared_ptr<MainWindow> window = test_support::make_recording_main_window(fake);
 };
 
 TEST(BatchFolderName, JoinsTheTimeWithoutLeadingZerosAndTheCount) {
@@ -86,17 +84,10 @@ TEST(ClassifyAddress, GoesByTheEndingByteExactAndCaseSensitive) {
 }
 
 TEST_F(Dispatcher, RefusedStartShowsItsMessageAndChangesNothing) {
-    // 您还未选择要下载的是主图或细节图或其他图片呢！？
-    const Text no_kind =
-        "\xC4\xFA\xBB\xB9\xCE\xB4\xD1\xA1\xD4\xF1\xD2\xAA\xCF\xC2\xD4\xD8\xB5\xC4\xCA\xC7\xD6\xF7"
-        "\xCD\xBC\xBB\xF2\xCF\xB8\xBD\xDA\xCD\xBC\xBB\xF2\xC6\xE4\xCB\xFB\xCD\xBC\xC6\xAC\xC4\xD8"
-        "\xA3\xA1\xA3\xBF";
-    const Text no_address = "\xB1\xA6\xB1\xB4\xC1\xB4\xBD\xD3\xBB\xB9\xCE\xB4\xCA\xE4\xC8\xEB\xA3\xA1";
+    const Text no_kind = gbk("您还未选择要下载的是主图或细节图或其他图片呢！？");
+    const Text no_address = gbk("宝贝链接还未输入！");
     // The address box's placeholder text holds only the full-width "。".
-    const Text placeholder =
-        "\xB8\xB4\xD6\xC6\xCC\xD4\xB1\xA6\xA1\xA2\xCC\xEC\xC3\xA8\xA1\xA2\xB0\xA2\xC0\xEF\xB5\xC4"
-        "\xC9\xCC\xC6\xB7\xC1\xAC\xBD\xD3\xB5\xD8\xD6\xB7\xD5\xB3\xCC\xF9\xB5\xBD\xB4\xCB\xCE\xC4"
-        "\xB1\xBE\xBF\xF2\xC0\xEF\xA3\xAC\xC3\xBF\xD0\xD0\xD2\xBB\xB8\xF6\xA1\xA3";
+    const Text placeholder = gbk("复制淘宝、天猫、阿里的商品连接地址粘贴到此文本框里，每行一个。");
     struct Case { bool main, detail, other; Text address; Text message; };
     const Case cases[] = {
         {false, false, false, "http://a/x.jpg", no_kind},
@@ -106,13 +97,13 @@ TEST_F(Dispatcher, RefusedStartShowsItsMessageAndChangesNothing) {
         {false, true, false, "no full stop\r\n", no_address},
     };
     for (const Case& c : cases) {
-        FakeWindow fresh;
+        RecordingWindow fresh;
         fresh.save_folder = folder.program_path();
         fresh.options[OptionBox::DownloadMainPictures] = c.main;
         fresh.options[OptionBox::DownloadDetailPictures] = c.detail;
         fresh.options[OptionBox::DownloadOtherPictures] = c.other;
         fresh.address = c.address;
-        auto shown = test_support::make_fake_main_window(fresh);
+        auto shown = test_support::make_recording_main_window(fresh);
         shown->job().address_count = 4;
         shown->job().current_index = 3;
         shown->job().progress_tag = "3/4";
@@ -120,7 +111,7 @@ TEST_F(Dispatcher, RefusedStartShowsItsMessageAndChangesNothing) {
         ASSERT_EQ(fresh.events.size(), 1u) << c.message;
         EXPECT_EQ(fresh.events[0], "message:" + c.message);
         ASSERT_EQ(fresh.messages.size(), 1u);
-        EXPECT_EQ(fresh.messages[0].caption, "\xD0\xC5\xCF\xA2\xA3\xBA");  // 信息：
+        EXPECT_EQ(fresh.messages[0].caption, gbk("信息："));
         EXPECT_TRUE(fresh.address_enabled);
         EXPECT_TRUE(fresh.start_enabled);
         EXPECT_EQ(fresh.timer_period, 0);
@@ -264,7 +255,7 @@ TEST_F(PictureBatch, WorkersReadTheSaveFolderWhenTheyNeedIt) {
         if (w.job().current_index == 3) fake.save_folder = folder.program_path();
         dispatch_next(w);
     };
-    ASSERT_TRUE(test_support::run_fake_batch(*window, fake, tick));
+    ASSERT_TRUE(test_support::run_recording_batch(*window, fake, tick));
     EXPECT_EQ(entries(native_child(folder.path(), name)),
               (std::vector<std::string>{"first.jpg", "third.jpg"}));
     EXPECT_TRUE(entries(other.path()).empty());
@@ -273,26 +264,26 @@ TEST_F(PictureBatch, WorkersReadTheSaveFolderWhenTheyNeedIt) {
 
 // Records the batch index at each arming of the timer, to check that a
 // worker advances the index before it arms the timer.
-class IndexRecordingWindow : public FakeWindow {
+class IndexRecordingWindow : public RecordingWindow {
 public:
     MainWindow* window = nullptr;
     std::vector<int> index_at_timer;
     void set_dispatch_timer(int period_ms) override {
         if (period_ms > 0 && window) index_at_timer.push_back(window->job().current_index);
-        FakeWindow::set_dispatch_timer(period_ms);
+        RecordingWindow::set_dispatch_timer(period_ms);
     }
 };
 
 TEST_F(PictureBatch, PictureWorkerKeepsItsStepOrder) {
     IndexRecordingWindow recording;
     recording.save_folder = folder.program_path();
-    auto shown = test_support::make_fake_main_window(recording);
+    auto shown = test_support::make_recording_main_window(recording);
     recording.window = shown.get();
     const Text address = server.url("/p/x.jpg") + "_.webp";
     recording.address = address;
     start_batch(*shown);
     recording.events.clear();
-    ASSERT_TRUE(test_support::run_fake_batch(*shown, recording, dispatch_next));
+    ASSERT_TRUE(test_support::run_recording_batch(*shown, recording, dispatch_next));
 
     // The worker's last write (progress back to 0) races with the next tick,
     // as on any window: it must follow the timer's arming, wherever it lands.

@@ -13,22 +13,20 @@
 
 #include "base/native_path.h"
 #include "base/text.h"
+#include "support/gbk_literal.h"
+#include "support/file_bytes.h"
 
 namespace qinghe::engine_test {
 
-// 立即下载
-inline const Text kStartCaption = "\xC1\xA2\xBC\xB4\xCF\xC2\xD4\xD8";
-// 正在下载中……
-inline const Text kWorkingCaption = "\xD5\xFD\xD4\xDA\xCF\xC2\xD4\xD8\xD6\xD0\xA1\xAD\xA1\xAD";
-// 正在下载，请稍等……
-inline const Text kDownloading =
-    "\xD5\xFD\xD4\xDA\xCF\xC2\xD4\xD8\xA3\xAC\xC7\xEB\xC9\xD4\xB5\xC8\xA1\xAD\xA1\xAD";
-inline const Text kOpen = "\xA3\xA8";   // （
-inline const Text kClose = "\xA3\xA9";  // ）
-// 新下载：1个文件 with another count
-inline Text new_files(int n) {
-    return "\xD0\xC2\xCF\xC2\xD4\xD8\xA3\xBA" + std::to_string(n) + "\xB8\xF6\xCE\xC4\xBC\xFE";
-}
+using test_support::gbk;
+using test_support::file_bytes;
+
+inline const Text kStartCaption = gbk("立即下载");
+inline const Text kWorkingCaption = gbk("正在下载中……");
+inline const Text kDownloading = gbk("正在下载，请稍等……");
+inline const Text kOpen = gbk("（");
+inline const Text kClose = gbk("）");
+inline Text new_files(int n) { return gbk("新下载：" + std::to_string(n) + "个文件"); }
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 class TempFolder {
@@ -59,11 +57,6 @@ private:
 // The native path of a GBK name inside folder.
 inline std::filesystem::path native_child(const std::filesystem::path& folder, const Text& gbk_name) {
     return folder / to_native_path(gbk_name);
-}
-
-inline std::string file_bytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Names of the entries directly inside folder, sorted.

@@ -11,19 +11,20 @@
 #include "base/encoding.h"
 #include "engine/dispatcher.h"
 #include "engine_fixture.h"
-#include "support/fake_window.h"
-#include "support/loopback_server.h"
+#include "support/recording_window.h"
+#include "demo/loopback_server.h"
 
 namespace qinghe {
 namespace {
 
 using namespace engine_test;
-using test_support::FakeWindow;
-using test_support::LoopbackServer;
+using test_support::RecordingWindow;
+using test_support::run_on_worker;
+using demo::LoopbackServer;
 
-const Text kPackageTail = "CSV\xCE\xC4\xBC\xFE\xCC\xD4\xCD\xBC";  // CSV文件淘图
-const Text kDetail = "\xB1\xA6\xB1\xB4\xCF\xEA\xC7\xE9";         // 宝贝详情
-const Text kMain = "\xB1\xA6\xB1\xB4\xD6\xF7\xCD\xBC\xBC\xB0\xCA\xF4\xD0\xD4\xCD\xBC";  // 宝贝主图及属性图
+const Text kPackageTail = gbk("CSV文件淘图");
+const Text kDetail = gbk("宝贝详情");
+const Text kMain = gbk("宝贝主图及属性图");
 
 enum class Order { LittleWithMark, BigWithMark, BigWithoutMark };
 
@@ -86,17 +87,7 @@ protected:
         window->job().current_address = package_path;
         window->job().progress_tag = "1/1";
         window->job().current_index = 1;
-        std::atomic<bool> done{false};
-        std::thread worker([&] {
-            localize_package(*window);
-            done = true;
-        });
-        while (!done) {
-            fake.wait_for_wake(std::chrono::milliseconds(20));
-            window->window_thread().drain();
-        }
-        worker.join();
-        window->window_thread().drain();
+        run_on_worker(*window, fake, [this] { localize_package(*window); });
     }
 
     int requests() {
@@ -119,8 +110,8 @@ protected:
     }
 
     TempFolder folder;
-    FakeWindow fake;
-    std::shared_ptr<MainWindow> window = test_support::make_fake_main_window(fake);
+    RecordingWindow fake;
+    std::shared_ptr<MainWindow> window = test_support::make_recording_main_window(fake);
     LoopbackServer server;
     std::string host;
 
@@ -233,7 +224,7 @@ TEST_F(Localizer, TheCounterStartsAgainForEachPackageOfABatch) {
     fake.address = first + "\r\n" + second;
     fake.events.clear();
     start_batch(*window);
-    ASSERT_TRUE(test_support::run_fake_batch(*window, fake, dispatch_next));
+    ASSERT_TRUE(test_support::run_recording_batch(*window, fake, dispatch_next));
     EXPECT_EQ(fake.events_of("counter:"),
               (std::vector<std::string>{new_files(1), new_files(2), new_files(3), new_files(4),
                                         new_files(1), Text(kCounterRestingText)}));

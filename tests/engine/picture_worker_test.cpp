@@ -2,22 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "engine/dispatcher.h"
 #include "engine_fixture.h"
-#include "support/fake_window.h"
-#include "support/loopback_server.h"
+#include "support/recording_window.h"
+#include "demo/loopback_server.h"
 
 namespace qinghe {
 namespace {
 
 using namespace engine_test;
-using test_support::FakeWindow;
-using test_support::LoopbackServer;
+using test_support::RecordingWindow;
+using test_support::run_on_worker;
+using demo::LoopbackServer;
 
 const Text kBatch = "batch";
 
@@ -57,14 +57,7 @@ protected:
         window->job().current_address = address;
         window->job().progress_tag = "2/3";
         window->job().current_index = 2;
-        std::atomic<bool> done{false};
-        std::thread worker([&] {
-            download_picture(*window);
-            done = true;
-        });
-        while (!done) fake.wait_for_wake(std::chrono::milliseconds(20)), window->window_thread().drain();
-        worker.join();
-        window->window_thread().drain();
+        run_on_worker(*window, fake, [this] { download_picture(*window); });
     }
 
     std::vector<std::string> taken() {
@@ -79,8 +72,8 @@ protected:
     std::filesystem::path batch() const { return folder.path() / kBatch; }
 
     TempFolder folder;
-    FakeWindow fake;
-    std::shared_ptr<MainWindow> window = test_support::make_fake_main_window(fake);
+    RecordingWindow fake;
+    std::shared_ptr<MainWindow> window = test_support::make_recording_main_window(fake);
     LoopbackServer server;
     std::mutex requests_mutex;
     std::vector<std::string> requests;  // by the server thread, under requests_mutex

@@ -19,9 +19,12 @@
 #include <thread>
 #include <vector>
 
+#include "support/file_bytes.h"
+
 namespace qinghe::hardening {
 
 namespace fs = std::filesystem;
+using test_support::file_bytes;
 
 // A fresh folder under the system's temporary folder, removed with its
 // contents when the object goes.
@@ -125,11 +128,6 @@ private:
     bool m_waited = false;
     bool m_timed_out = false;
 };
-
-inline std::string read_whole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // Every regular file below root, by path relative to root.
 inline std::map<std::string, fs::path> files_below(const fs::path& root) {

@@ -9,7 +9,7 @@
 
 #include "hardening/cli_process.h"
 #include "hardening/reset_server.h"
-#include "support/loopback_server.h"
+#include "demo/loopback_server.h"
 
 namespace qinghe::hardening {
 namespace {
@@ -32,8 +32,8 @@ constexpr long kPeakRssLimitKb = 640 * 1024;
 #else
 constexpr long kPeakRssLimitKb = 160 * 1024;
 #endif
-// "全部下载完毕" as the runner prints it (UTF-8).
-constexpr const char* kBatchEnded = "\xE5\x85\xA8\xE9\x83\xA8\xE4\xB8\x8B\xE8\xBD\xBD\xE5\xAE\x8C\xE6\xAF\x95";
+// As the runner prints it (UTF-8).
+constexpr const char* kBatchEnded = "全部下载完毕";
 constexpr const char* kSecretMarker = "QINGHE-SECRET-MARKER-7d41";
 
 const std::string kGoodPicture = std::string("\xFF\xD8\xFF\xE0", 4) + std::string(5000, 'g') + "\xFF\xD9";
@@ -52,6 +52,7 @@ std::string garbage_page(bool zero_bytes) {
     };
     std::string page;
     noise(page, 100000);
+    // The title ends in a lone GBK lead byte (0x81), so it stays a raw byte.
     page += "<title>..\\..\\..\\escaped/../../escaped\x81</title>";
     page += "\"http://pics.example.com/../../escaped.jpg\" \"http://pics.example.com/a/..\\..\\escaped.png\" ";
     page += "<img src=\"http://pics.example.com/good.jpg\"> descUrl:\"http://pics.example.com/stall.jpg\" ";
@@ -140,7 +141,7 @@ protected:
         CliProcess runner(cli_path(), arguments, m_folder.path() / "runner.log", m_folder.path());
         Batch batch;
         batch.result = runner.wait(std::chrono::seconds(120));
-        batch.output = read_whole(m_folder.path() / "runner.log");
+        batch.output = file_bytes(m_folder.path() / "runner.log");
         EXPECT_FALSE(runner.timed_out()) << "the batch hung";
         return batch;
     }
@@ -158,7 +159,7 @@ protected:
             EXPECT_TRUE(ours || relative.rfind("save/", 0) == 0) << "written outside the save folder: " << relative;
             // No picture holds what a file:// redirect would have read.
             if (!ours) {
-                EXPECT_EQ(read_whole(path).find(kSecretMarker), std::string::npos) << relative;
+                EXPECT_EQ(file_bytes(path).find(kSecretMarker), std::string::npos) << relative;
             }
         }
         for (const auto& entry : fs::directory_iterator(m_folder.path())) {
@@ -175,7 +176,7 @@ protected:
         return count;
     }
 
-    test_support::LoopbackServer m_server;
+    demo::LoopbackServer m_server;
     ResetServer m_reset_server;
     TemporaryFolder m_folder;
     std::atomic<int> m_loop_requests{0};
@@ -239,7 +240,7 @@ TEST_F(HostileServers, GarbageItemPagesAreHarvestedInsideTheSaveFolder) {
         // past the garbage to the markers.
         int good_copies = 0;
         for (const auto& [relative, path] : files_below(m_folder.path() / "save")) {
-            good_copies += read_whole(path) == kGoodPicture;
+            good_copies += file_bytes(path) == kGoodPicture;
         }
         EXPECT_EQ(good_copies > 0, c.reaches_markers) << batch.output;
     }
@@ -255,7 +256,7 @@ TEST_F(HostileServers, BatchGoesOnPastEveryHostileServerToTheLastPicture) {
     ASSERT_EQ(saved_as("good.jpg"), 1) << batch.output;
     for (const auto& [relative, path] : files_below(m_folder.path() / "save")) {
         if (path.filename() == "good.jpg") {
-            EXPECT_TRUE(read_whole(path) == kGoodPicture);
+            EXPECT_TRUE(file_bytes(path) == kGoodPicture);
         }
     }
 }

@@ -62,7 +62,7 @@ LeftFiles check_left_files(const TemporaryFolder& folder, size_t picture_size) {
             ADD_FAILURE() << "unexpected file " << relative;
             continue;
         }
-        const std::string bytes = read_whole(path);
+        const std::string bytes = file_bytes(path);
         EXPECT_EQ(bytes.size(), picture_size) << relative << " is cut short";
         EXPECT_TRUE(bytes == picture_bytes(n, picture_size)) << relative << " differs from the served bytes";
         left.complete.insert(n);
@@ -80,7 +80,7 @@ TEST(KilledRunner, SlowBatchKilledMidTransferLeavesOnlyCompletePictures) {
                       folder.path());
     ASSERT_TRUE(runner.started());
     ASSERT_TRUE(wait_for([&] { return server.completed() >= 2 && server.started() > server.completed(); }))
-        << read_whole(folder.path() / "runner.log");
+        << file_bytes(folder.path() / "runner.log");
     std::this_thread::sleep_for(100ms);  // well inside the next transfer
     const int completed_at_kill = server.completed();
     runner.kill_now();
@@ -108,7 +108,7 @@ TEST(KilledRunner, KilledAtManyMomentsWhileWritingLargePictures) {
                           folder.path());
         ASSERT_TRUE(runner.started());
         ASSERT_TRUE(wait_for([&] { return server.completed() > completed_before + round % 3; }))
-            << read_whole(folder.path() / "runner.log");
+            << file_bytes(folder.path() / "runner.log");
         std::this_thread::sleep_for(std::chrono::milliseconds(round * 4));
         runner.kill_now();
         const ChildResult result = runner.wait();

@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "support/loopback_server.h"
+#include "demo/loopback_server.h"
 
 namespace qinghe::hardening {
 
@@ -85,7 +85,7 @@ public:
     int completed() const { return m_completed; }
 
 private:
-    test_support::LoopbackServer m_loopback;
+    demo::LoopbackServer m_loopback;
     size_t m_size;
     size_t m_chunk;
     std::chrono::milliseconds m_pause;

@@ -10,22 +10,22 @@
 #include "base/date_time.h"
 #include "base/files.h"
 #include "base/web.h"
+#include "package/data_package.h"
 #include "support/csv_reader.h"
 #include "support/gbk_literal.h"
-#include "package/data_package.h"
+#include "demo/loopback_server.h"
 #include "support/package_fixtures.h"
-#include "package_recording_window.h"
-#include "support/loopback_server.h"
+#include "support/recording_window.h"
 
 namespace qinghe {
 namespace {
 
 namespace fs = std::filesystem;
-using package_test::fixture;
-using package_test::gbk;
-using package_test::read_csv;
-using package_test::read_native;
-using package_test::RecordingWindow;
+using test_support::fixture;
+using test_support::gbk;
+using test_support::read_csv;
+using test_support::file_bytes;
+using test_support::RecordingWindow;
 
 const std::string kIndependentFolder = "青禾淘图CSV独立数据包";
 const std::string kIndependentFile = "青禾淘图CSV独立数据包.csv";
@@ -63,8 +63,10 @@ protected:
         m_root = pattern;
         m_window_thread.bind_to_current_thread();
         m_controls.save_folder = m_root.string();
-        m_controls.options[OptionBox::ExportDataPackage] = true;
-        m_controls.options[OptionBox::DownloadDetailPictures] = true;
+        // Only the package and the description pictures are asked for.
+        m_controls.options = {{OptionBox::ExportDataPackage, true},
+                              {OptionBox::DownloadDetailPictures, true}};
+        m_controls.independent_package = true;
         m_window.job().progress_tag = "1/3";
         m_window.job().batch_folder_name = "batch";
         ASSERT_TRUE(create_directory(m_root.string() + "\\batch"));
@@ -118,7 +120,7 @@ protected:
         harvest.page_text = replace_text(fixture(item.page_fixture), ")", "\"");
         harvest.new_download_count = 7;
         const Text batch_path = m_root.string() + "\\" + batch + "\\";
-        if (m_controls.independent) {
+        if (m_controls.independent_package) {
             harvest.item_folder_name = (item.item_id.empty() ? std::string("x") : item.item_id) + "_item";
             harvest.item_folder_path = batch_path + harvest.item_folder_name + "\\";
             harvest.package_folder_path = harvest.item_folder_path + gbk(kIndependentFolder) + "\\";
@@ -145,7 +147,7 @@ protected:
         std::map<std::string, std::string> files;
         if (!fs::exists(folder)) return files;
         for (const auto& entry : fs::directory_iterator(folder)) {
-            files[entry.path().filename().string()] = read_native(entry.path());
+            files[entry.path().filename().string()] = file_bytes(entry.path());
         }
         return files;
     }
@@ -154,7 +156,7 @@ protected:
     RecordingWindow m_controls;
     WindowThread m_window_thread;
     MainWindow m_window{m_controls, m_window_thread};
-    test_support::LoopbackServer m_server;
+    demo::LoopbackServer m_server;
     std::mutex m_hits_mutex;
     std::map<std::string, int> m_hits;
 };
@@ -187,12 +189,11 @@ TEST_F(ExportItemPackageTest, IndependentPackageOfEachMarketplace) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item.page_fixture);
-        m_controls.statuses.clear();
-        m_controls.counters.clear();
+        m_controls.events.clear();
         ItemHarvest harvest = harvest_for(c.item);
         export_item_package(m_window, harvest);
 
-        const std::string written = read_native(native(harvest.item_folder_path) / kIndependentFile);
+        const std::string written = file_bytes(native(harvest.item_folder_path) / kIndependentFile);
         EXPECT_EQ(written, fixture(c.expected_file));
         const auto records = read_csv(written);
         ASSERT_EQ(records.size(), 4u);
@@ -204,15 +205,15 @@ TEST_F(ExportItemPackageTest, IndependentPackageOfEachMarketplace) {
 
         std::vector<Text> expected_statuses;
         for (const std::string& s : c.statuses) expected_statuses.push_back(gbk("（1/3）" + s));
-        EXPECT_EQ(m_controls.statuses, expected_statuses);
-        EXPECT_EQ(m_controls.counters, std::vector<Text>(c.pictures.size(), gbk("新下载：7个文件")));
+        EXPECT_EQ(m_controls.statuses(), expected_statuses);
+        EXPECT_EQ(m_controls.counters(), std::vector<Text>(c.pictures.size(), gbk("新下载：7个文件")));
         EXPECT_EQ(m_window.description_store(), gbk(c.store_after));
     }
     EXPECT_EQ(hits("/loc.js"), 1);
 }
 
 TEST_F(ExportItemPackageTest, CompositeBatchHoldsNewestRowFirstAndNextBatchStartsFresh) {
-    m_controls.independent = false;
+    m_controls.independent_package = false;
     const std::string a = expected_row("expected_taobao_independent.csv");
     const std::string b = expected_row("expected_tmall_independent.csv");
     const std::string c = expected_row("expected_ali1688_independent.csv");
@@ -222,8 +223,8 @@ TEST_F(ExportItemPackageTest, CompositeBatchHoldsNewestRowFirstAndNextBatchStart
         ItemHarvest harvest = harvest_for(*item);
         export_item_package(m_window, harvest);
     }
-    EXPECT_EQ(read_native(batch_file), fixture("header.csv") + "\r\n" + c + "\r\n" + b + "\r\n" + a + "\r\n");
-    const auto records = read_csv(read_native(batch_file));
+    EXPECT_EQ(file_bytes(batch_file), fixture("header.csv") + "\r\n" + c + "\r\n" + b + "\r\n" + a + "\r\n");
+    const auto records = read_csv(file_bytes(batch_file));
     ASSERT_EQ(records.size(), 6u);
     for (size_t i = 3; i < records.size(); ++i) EXPECT_EQ(records[i].size(), 58u);
     EXPECT_EQ(tbi_files(m_root / "batch" / kCompositeFolder).size(), 6u);
@@ -232,13 +233,13 @@ TEST_F(ExportItemPackageTest, CompositeBatchHoldsNewestRowFirstAndNextBatchStart
     reset_data_package();
     ItemHarvest harvest = harvest_for(kTmall, "batch2");
     export_item_package(m_window, harvest);
-    EXPECT_EQ(read_native(m_root / "batch2" / kCompositeFile), fixture("header.csv") + "\r\n" + b + "\r\n");
+    EXPECT_EQ(file_bytes(m_root / "batch2" / kCompositeFile), fixture("header.csv") + "\r\n" + b + "\r\n");
     // The earlier batch's file is untouched.
-    EXPECT_EQ(read_native(batch_file), fixture("header.csv") + "\r\n" + c + "\r\n" + b + "\r\n" + a + "\r\n");
+    EXPECT_EQ(file_bytes(batch_file), fixture("header.csv") + "\r\n" + c + "\r\n" + b + "\r\n" + a + "\r\n");
 }
 
 TEST_F(ExportItemPackageTest, SharedPictureIsFetchedOncePerPackageFolder) {
-    m_controls.independent = false;
+    m_controls.independent_package = false;
     for (int i = 0; i < 2; ++i) {
         ItemHarvest harvest = harvest_for(kTaobao);
         export_item_package(m_window, harvest);
@@ -246,7 +247,7 @@ TEST_F(ExportItemPackageTest, SharedPictureIsFetchedOncePerPackageFolder) {
     EXPECT_EQ(hits("/bao/TB1main.jpg"), 1);
     EXPECT_EQ(hits("/bao/TB2red.jpg"), 1);
     const std::string row = expected_row("expected_taobao_independent.csv");
-    EXPECT_EQ(read_native(m_root / "batch" / kCompositeFile),
+    EXPECT_EQ(file_bytes(m_root / "batch" / kCompositeFile),
               fixture("header.csv") + "\r\n" + row + "\r\n" + row + "\r\n");
 }
 
@@ -263,7 +264,7 @@ TEST_F(ExportItemPackageTest, PictureUsedAsMainAndAttributePictureIsFetchedOnce)
         {"045f54d378a6817966d95d21469023b9.tbi", picture_body("/bao/TB1main.jpg")},
         {"db60d8bebe0e2b11e319bb13d0f7bb10.tbi", picture_body("/bao/TB1main2.jpg")}};
     EXPECT_EQ(tbi_files(native(harvest.package_folder_path)), expected);
-    const std::string written = read_native(native(harvest.item_folder_path) / kIndependentFile);
+    const std::string written = file_bytes(native(harvest.item_folder_path) / kIndependentFile);
     EXPECT_NE(written.find("\"045f54d378a6817966d95d21469023b9:1:0:|;db60d8bebe0e2b11e319bb13d0f7bb10:1:1:|;"
                            "045F54D378A6817966D95D21469023B9:2:0:1627207:28320|;\""),
               std::string::npos);
@@ -286,13 +287,13 @@ TEST_F(ExportItemPackageTest, GatesStopBeforeAnyRow) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        m_controls.statuses.clear();
+        m_controls.events.clear();
         ItemHarvest harvest = harvest_for(kTaobao);
         harvest.page_text = c.page;
         m_window.job().current_address = c.address;
         m_controls.options[OptionBox::ExportDataPackage] = c.export_on;
         export_item_package(m_window, harvest);
-        EXPECT_EQ(m_controls.statuses.size(), c.message_expected ? 1u : 0u);
+        EXPECT_EQ(m_controls.statuses().size(), c.message_expected ? 1u : 0u);
         EXPECT_FALSE(fs::exists(native(harvest.item_folder_path) / kIndependentFile));
         EXPECT_TRUE(tbi_files(native(harvest.package_folder_path)).empty());
         EXPECT_EQ(hits("/loc.js"), 0);
@@ -300,7 +301,7 @@ TEST_F(ExportItemPackageTest, GatesStopBeforeAnyRow) {
 }
 
 TEST_F(ExportItemPackageTest, FailedPictureIsNamedButNotWrittenAndFetchedAgainLater) {
-    m_controls.independent = false;
+    m_controls.independent_package = false;
     Item item = kTaobao;
     for (int round = 1; round <= 2; ++round) {
         ItemHarvest harvest = harvest_for(item);
@@ -341,7 +342,7 @@ TEST_F(ExportItemPackageTest, DescriptionColumnEdgeCases) {
         item.remove_hyperlinks = c.remove_hyperlinks;
         ItemHarvest harvest = harvest_for(item);
         export_item_package(m_window, harvest);
-        const auto records = read_csv(read_native(native(harvest.item_folder_path) / kIndependentFile));
+        const auto records = read_csv(file_bytes(native(harvest.item_folder_path) / kIndependentFile));
         ASSERT_EQ(records.size(), 4u);
         ASSERT_EQ(records[3].size(), 58u);
         EXPECT_EQ(records[3][20], c.field);
@@ -352,10 +353,10 @@ TEST_F(ExportItemPackageTest, QuotesOfADescriptionThatIsNotGbkStayQuotes) {
     // A UTF-8 description, stored as it came: "好" is E5 A5 BD, so read as
     // GBK pairs its last byte would swallow the quote after it.
     ItemHarvest harvest = harvest_for(kTaobao);
-    const std::string utf8 = "<b>\xE5\xA5\xBD\"x\"</b>";
+    const std::string utf8 = "<b>好\"x\"</b>";
     m_window.set_description_store(utf8);
     export_item_package(m_window, harvest);
-    const auto records = read_csv(read_native(native(harvest.item_folder_path) / kIndependentFile));
+    const auto records = read_csv(file_bytes(native(harvest.item_folder_path) / kIndependentFile));
     ASSERT_EQ(records.size(), 4u);
     ASSERT_EQ(records[3].size(), 58u);
     EXPECT_EQ(records[3][20], utf8);
@@ -366,7 +367,7 @@ TEST_F(ExportItemPackageTest, BarsInDescriptionBecomeAQuote) {
     item.description = "a|||b";
     ItemHarvest harvest = harvest_for(item);
     export_item_package(m_window, harvest);
-    const std::string written = read_native(native(harvest.item_folder_path) / kIndependentFile);
+    const std::string written = file_bytes(native(harvest.item_folder_path) / kIndependentFile);
     EXPECT_NE(written.find("23:59:5\",\"a\"b\",\"1627207"), std::string::npos);
 }
 
@@ -374,7 +375,7 @@ TEST_F(ExportItemPackageTest, CommaInNicknameShiftsLaterColumns) {
     ItemHarvest harvest = harvest_for(kTaobao);
     harvest.page_text = replace_text(harvest.page_text, "%E5%B0%8F%E7%8E%8B", "a%2Cb");
     export_item_package(m_window, harvest);
-    const auto records = read_csv(read_native(native(harvest.item_folder_path) / kIndependentFile));
+    const auto records = read_csv(file_bytes(native(harvest.item_folder_path) / kIndependentFile));
     ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[3].size(), 59u);
     EXPECT_EQ(records[3][39], "a");

@@ -3,34 +3,28 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "base/date_time.h"
 #include "base/web.h"
-#include "harvest/harvest_item.h"
-#include "recording_window.h"
 #include "demo/fake_market.h"
+#include "harvest/harvest_item.h"
+#include "support/gbk_literal.h"
+#include "support/file_bytes.h"
+#include "support/recording_window.h"
 
 namespace qinghe {
 namespace {
 
 namespace fs = std::filesystem;
-using test_support::demo_items;
-using test_support::FakeMarket;
+using demo::demo_items;
+using demo::FakeMarket;
 using test_support::gbk;
-using test_support::MarketItem;
+using demo::MarketItem;
+using test_support::file_bytes;
 using test_support::RecordingWindow;
 
 const std::string kBatch = "B";
-
-std::string read_native(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 std::string host_of(const std::string& address) {
     std::string rest = address.substr(address.find("//") + 2);
@@ -47,7 +41,7 @@ std::string last_segment(const std::string& address) { return address.substr(add
 class HarvestItem : public ::testing::Test {
 protected:
     void SetUp() override {
-        test_support::add_demo_items(market);
+        demo::add_demo_items(market);
         ASSERT_TRUE(market.start());
         market.route_hosts();
         root = fs::temp_directory_path() /
@@ -56,7 +50,10 @@ protected:
         fs::remove_all(root);
         save = root / "save";
         fs::create_directories(save / kBatch);
-        w.controls.save_folder = save.string();
+        controls.save_folder = save.string();
+        // A harvest without the data package and with hyperlinks kept.
+        controls.options[OptionBox::ExportDataPackage] = false;
+        controls.options[OptionBox::RemoveHyperlinks] = false;
     }
     void TearDown() override {
         set_connect_to({});
@@ -65,8 +62,13 @@ protected:
     }
 
     void harvest(const std::string& address, int index = 1, int count = 1) {
-        w.start_item(address, kBatch, index, count);
-        harvest_item(w.window);
+        BatchJob& job = window->job();
+        job.current_address = address;
+        job.batch_folder_name = kBatch;
+        job.current_index = index;
+        job.address_count = count;
+        job.progress_tag = std::to_string(index) + "/" + std::to_string(count);
+        harvest_item(*window);
     }
     std::string picture(const std::string& address) const {
         return market.body(host_of(address), path_of(address));
@@ -100,7 +102,8 @@ protected:
     }
 
     FakeMarket market;
-    RecordingWindow w;
+    RecordingWindow controls;
+    std::shared_ptr<MainWindow> window = make_recording_main_window(controls);
     fs::path root;
     fs::path save;
 };
@@ -110,20 +113,20 @@ TEST_F(HarvestItem, TaobaoItemInTheSmartLayout) {
     harvest(item.address);
 
     const fs::path folder = save / kBatch / "1001_青禾淘图";
-    EXPECT_EQ(read_native(folder / "淘图记录.txt"), gbk("青禾演示 纯棉圆领T恤 夏季新款") + "\r\n" + item.address);
-    EXPECT_EQ(read_native(folder / "主图及属性图" / "1.jpg"), picture(item.main_pictures[0]));
-    EXPECT_EQ(read_native(folder / "主图及属性图" / "2.png"), picture(item.main_pictures[1]));
-    EXPECT_EQ(read_native(folder / "主图及属性图" / "3.jpg"), picture(item.main_pictures[2]));
+    EXPECT_EQ(file_bytes(folder / "淘图记录.txt"), gbk("青禾演示 纯棉圆领T恤 夏季新款") + "\r\n" + item.address);
+    EXPECT_EQ(file_bytes(folder / "主图及属性图" / "1.jpg"), picture(item.main_pictures[0]));
+    EXPECT_EQ(file_bytes(folder / "主图及属性图" / "2.png"), picture(item.main_pictures[1]));
+    EXPECT_EQ(file_bytes(folder / "主图及属性图" / "3.jpg"), picture(item.main_pictures[2]));
     const std::vector<std::string> names = {"A0.jpg", "A1.gif", "A2.jpg"};
     for (size_t i = 0; i < names.size(); ++i) {
-        EXPECT_EQ(read_native(folder / "宝贝描述" / names[i]), picture(item.description_pictures[i])) << names[i];
+        EXPECT_EQ(file_bytes(folder / "宝贝描述" / names[i]), picture(item.description_pictures[i])) << names[i];
     }
-    const std::string page = read_native(folder / "宝贝描述" / "详情.html");
+    const std::string page = file_bytes(folder / "宝贝描述" / "详情.html");
     EXPECT_EQ(page, expected_description_page(item, "1001_青禾淘图", names));
     EXPECT_EQ(page.find("http://img.alicdn.com/imgextra"), std::string::npos);
-    EXPECT_EQ(w.window.description_store(), page);
-    EXPECT_EQ(read_native(folder / "其他图片" / "1.jpg"), picture(item.style_sheet_pictures[0]));
-    EXPECT_EQ(read_native(folder / "其他图片" / "2.png"), picture(item.style_sheet_pictures[1]));
+    EXPECT_EQ(window->description_store(), page);
+    EXPECT_EQ(file_bytes(folder / "其他图片" / "1.jpg"), picture(item.style_sheet_pictures[0]));
+    EXPECT_EQ(file_bytes(folder / "其他图片" / "2.png"), picture(item.style_sheet_pictures[1]));
     EXPECT_EQ(files_in_batch(),
               (std::set<std::string>{"1001_青禾淘图/淘图记录.txt", "1001_青禾淘图/主图及属性图/1.jpg",
                                      "1001_青禾淘图/主图及属性图/2.png", "1001_青禾淘图/主图及属性图/3.jpg",
@@ -135,67 +138,68 @@ TEST_F(HarvestItem, TaobaoItemInTheSmartLayout) {
     for (const auto* list : {&item.main_pictures, &item.description_pictures, &item.style_sheet_pictures}) {
         for (const std::string& address : *list) listed += address + "\r\n";
     }
-    EXPECT_EQ(w.controls.file_list, listed);
-    EXPECT_EQ(w.controls.style_sheet_box, "http://assets.taobaocdn.com/shop/1001/theme.css?v=2\r\n\r\n");
+    EXPECT_EQ(controls.file_list, listed);
+    EXPECT_EQ(controls.style_sheet_box, "http://assets.taobaocdn.com/shop/1001/theme.css?v=2\r\n\r\n");
 }
 
 TEST_F(HarvestItem, ItemWithoutDescriptionDoesNotInheritThePreviousOne) {
     harvest(demo_items()[0].address, 1, 2);
-    ASSERT_FALSE(w.window.description_store().empty());
+    ASSERT_FALSE(window->description_store().empty());
 
     market.add("item.taobao.com", "/plain.htm", gbk("<html><title>plain-淘宝网</title></html>"));
     harvest("http://item.taobao.com/plain.htm?id=77", 2, 2);
-    EXPECT_EQ(w.window.description_store(), "");
+    EXPECT_EQ(window->description_store(), "");
 }
 
 TEST_F(HarvestItem, ReportsItsStagesInOrderAndHandsTheBatchOn) {
     harvest(demo_items()[0].address, 2, 3);
 
-    EXPECT_EQ(w.controls.statuses,
+    EXPECT_EQ(controls.statuses(),
               (std::vector<Text>{gbk("（2/3）正在分析并下载中，请稍等……"), gbk("（2/3）正在下载主图与属性图……"),
                                  gbk("（2/3）正在下载宝贝描述中……")}));
     // The style sheet is the first link of the page: 90 + 1.
-    EXPECT_EQ(w.controls.progress, (std::vector<int>{1, 10, 20, 25, 50, 70, 90, 91, 100, 0}));
+    EXPECT_EQ(controls.progress_steps(), (std::vector<int>{1, 10, 20, 25, 50, 70, 90, 91, 100, 0}));
     std::vector<Text> counters = {""};
     for (int n = 1; n <= 8; ++n) counters.push_back(gbk("新下载：" + std::to_string(n) + "个文件"));
-    EXPECT_EQ(w.controls.counters, counters);
+    EXPECT_EQ(controls.counters(), counters);
 
-    const auto& events = w.controls.events;
+    const auto& events = controls.events;
     ASSERT_GE(events.size(), 6u);
     EXPECT_EQ(events[0], "caption:" + gbk("正在下载中……"));
-    EXPECT_EQ(events[1], "enabled:0");
+    EXPECT_EQ(events[1], "start_enabled:0");
     EXPECT_EQ(events[2], "status:" + gbk("（2/3）正在分析并下载中，请稍等……"));
     EXPECT_EQ(events[3], "progress:1");
     EXPECT_EQ(events[4], "counter:");
     EXPECT_EQ(std::vector<std::string>(events.end() - 3, events.end()),
               (std::vector<std::string>{"progress:100", "progress:0", "timer:1"}));
-    EXPECT_EQ(w.window.job().current_index, 3);
+    EXPECT_EQ(window->job().current_index, 3);
 }
 
 TEST_F(HarvestItem, TmallItemWithTitleNumbersAcrossStyleSheets) {
-    w.controls.options[OptionBox::ShowItemTitle] = true;
+    controls.options[OptionBox::ShowItemTitle] = true;
     const MarketItem& item = demo_items()[1];
     harvest(item.address);
 
     const std::string folder_name = "2002_青禾淘图_青禾演示 桑蚕丝围巾 春秋款";
     const fs::path folder = save / kBatch / folder_name;
-    EXPECT_EQ(read_native(folder / "淘图记录.txt"), gbk("青禾演示 桑蚕丝围巾 春秋款") + "\r\n" + item.address);
+    EXPECT_EQ(file_bytes(folder / "淘图记录.txt"), gbk("青禾演示 桑蚕丝围巾 春秋款") + "\r\n" + item.address);
     std::vector<std::string> names;
     for (size_t i = 0; i < item.description_pictures.size(); ++i) {
         std::string extension = item.description_pictures[i].substr(item.description_pictures[i].rfind('.'));
         names.push_back(std::string(1, static_cast<char>('A' + i / 10)) + std::to_string(i % 10) + extension);
-        EXPECT_EQ(read_native(folder / "宝贝描述" / names.back()), picture(item.description_pictures[i]))
+        EXPECT_EQ(file_bytes(folder / "宝贝描述" / names.back()), picture(item.description_pictures[i]))
             << names.back();
     }
     EXPECT_EQ(names[10], "B0.jpg");
-    EXPECT_EQ(read_native(folder / "宝贝描述" / "详情.html"), expected_description_page(item, folder_name, names));
+    EXPECT_EQ(file_bytes(folder / "宝贝描述" / "详情.html"), expected_description_page(item, folder_name, names));
     // Two style sheets: the second one's picture is 3, not a second 1.
-    EXPECT_EQ(read_native(folder / "其他图片" / "1.gif"), picture(item.style_sheet_pictures[0]));
-    EXPECT_EQ(read_native(folder / "其他图片" / "2.png"), picture(item.style_sheet_pictures[1]));
-    EXPECT_EQ(read_native(folder / "其他图片" / "3.jpg"), picture(item.style_sheet_pictures[2]));
-    EXPECT_EQ(w.controls.style_sheet_box,
+    EXPECT_EQ(file_bytes(folder / "其他图片" / "1.gif"), picture(item.style_sheet_pictures[0]));
+    EXPECT_EQ(file_bytes(folder / "其他图片" / "2.png"), picture(item.style_sheet_pictures[1]));
+    EXPECT_EQ(file_bytes(folder / "其他图片" / "3.jpg"), picture(item.style_sheet_pictures[2]));
+    EXPECT_EQ(controls.style_sheet_box,
               "http://assets.tmall.com/shop/2002/tmall.css\r\n\r\nhttp://assets.tmall.com/shop/2002/tmall-extra.css\r\n\r\n");
-    EXPECT_EQ(std::vector<int>(w.controls.progress.end() - 5, w.controls.progress.end()),
+    const std::vector<int> progress = controls.progress_steps();
+    EXPECT_EQ(std::vector<int>(progress.end() - 5, progress.end()),
               (std::vector<int>{90, 91, 93, 100, 0}));
 }
 
@@ -205,32 +209,32 @@ TEST_F(HarvestItem, AliItemWithoutIdGetsTheDateTimeFolder) {
     harvest(item.address);
 
     const fs::path folder = save / kBatch / "20261291357_青禾淘图";
-    EXPECT_EQ(read_native(folder / "淘图记录.txt"), gbk("青禾演示 加厚帆布包 厂家批发") + "\r\n" + item.address);
-    EXPECT_EQ(read_native(folder / "主图及属性图" / "1.jpg"), picture(item.main_pictures[0]));
-    EXPECT_EQ(read_native(folder / "主图及属性图" / "2.jpg"), picture(item.main_pictures[1]));
+    EXPECT_EQ(file_bytes(folder / "淘图记录.txt"), gbk("青禾演示 加厚帆布包 厂家批发") + "\r\n" + item.address);
+    EXPECT_EQ(file_bytes(folder / "主图及属性图" / "1.jpg"), picture(item.main_pictures[0]));
+    EXPECT_EQ(file_bytes(folder / "主图及属性图" / "2.jpg"), picture(item.main_pictures[1]));
     std::vector<std::string> names;
     for (size_t i = 0; i < item.description_pictures.size(); ++i) {
         names.push_back(std::string(1, static_cast<char>('A' + i / 10)) + std::to_string(i % 10 + 1) + ".jpg");
-        EXPECT_EQ(read_native(folder / "宝贝描述" / names.back()), picture(item.description_pictures[i]));
+        EXPECT_EQ(file_bytes(folder / "宝贝描述" / names.back()), picture(item.description_pictures[i]));
     }
     EXPECT_EQ(names[9], "A10.jpg");
     EXPECT_EQ(names[10], "B1.jpg");
-    EXPECT_EQ(read_native(folder / "宝贝描述" / "详情.html"),
+    EXPECT_EQ(file_bytes(folder / "宝贝描述" / "详情.html"),
               expected_description_page(item, "20261291357_青禾淘图", names));
-    EXPECT_EQ(read_native(folder / "其他图片" / "1.jpg"), picture(item.style_sheet_pictures[0]));
-    EXPECT_EQ(w.controls.progress, (std::vector<int>{1, 10, 20, 25, 50, 60, 70, 90, 91, 100, 0}));
+    EXPECT_EQ(file_bytes(folder / "其他图片" / "1.jpg"), picture(item.style_sheet_pictures[0]));
+    EXPECT_EQ(controls.progress_steps(), (std::vector<int>{1, 10, 20, 25, 50, 60, 70, 90, 91, 100, 0}));
 }
 
 TEST_F(HarvestItem, SecondDescriptionSourceContinuesFromThePageTheFirstWrote) {
-    w.controls.options[OptionBox::DownloadMainPictures] = false;
-    w.controls.options[OptionBox::DownloadOtherPictures] = false;
+    controls.options[OptionBox::DownloadMainPictures] = false;
+    controls.options[OptionBox::DownloadOtherPictures] = false;
     const std::string host = "img.alicdn.com";
     const std::string a = "http://img.alicdn.com/d/a.jpg";
     const std::string both = "http://img.alicdn.com/d/c.gif?v=.jpg";  // saved once, as ".jpg"
     const std::string d = "http://img.alicdn.com/d/d.png";
-    market.add(host, "/d/a.jpg", test_support::tiny_picture("jpg", "a"));
-    market.add(host, "/d/c.gif", test_support::tiny_picture("gif", "c"));
-    market.add(host, "/d/d.png", test_support::tiny_picture("png", "d"));
+    market.add(host, "/d/a.jpg", demo::tiny_picture("jpg", "a"));
+    market.add(host, "/d/c.gif", demo::tiny_picture("gif", "c"));
+    market.add(host, "/d/d.png", demo::tiny_picture("png", "d"));
     market.add(host, "/d/first.js", "var desc='<p><img src=\"" + a + "\"></p>\\<a href=\"http://img.alicdn.com/d/x.htm\">';");
     market.add(host, "/d/second.js", "<img src=\"" + both + "\"><img src=\"" + d + "\">");
     market.add("item.taobao.com", "/both.htm",
@@ -240,20 +244,20 @@ TEST_F(HarvestItem, SecondDescriptionSourceContinuesFromThePageTheFirstWrote) {
     const fs::path folder = save / kBatch / "5_青禾淘图" / "宝贝描述";
     // The second source's first picture count gives A0 again: already there, so
     // not fetched; its second picture is A1.
-    EXPECT_EQ(read_native(folder / "A0.jpg"), picture(a));
-    EXPECT_EQ(read_native(folder / "A1.png"), picture(d));
+    EXPECT_EQ(file_bytes(folder / "A0.jpg"), picture(a));
+    EXPECT_EQ(file_bytes(folder / "A1.png"), picture(d));
     EXPECT_EQ(market.request_count(host, "/d/c.gif"), 0);
     EXPECT_EQ(market.request_count(host, "/d/x.htm"), 0);
     const std::string page = "<p><img src=\"" + gbk("file://" + (folder / "A0.jpg").string()) +
                              "\"></p><a href=\"http://img.alicdn.com/d/x.htm\">";
-    EXPECT_EQ(read_native(folder / "详情.html"), page);
-    EXPECT_EQ(w.window.description_store(), page);
-    EXPECT_EQ(w.controls.file_list, a + "\r\n" + both + "\r\n" + d + "\r\n");
-    EXPECT_EQ(w.controls.progress, (std::vector<int>{1, 20, 25, 50, 70, 100, 0}));
+    EXPECT_EQ(file_bytes(folder / "详情.html"), page);
+    EXPECT_EQ(window->description_store(), page);
+    EXPECT_EQ(controls.file_list, a + "\r\n" + both + "\r\n" + d + "\r\n");
+    EXPECT_EQ(controls.progress_steps(), (std::vector<int>{1, 20, 25, 50, 70, 100, 0}));
 }
 
 TEST_F(HarvestItem, FlatLayoutUsesServerNamesAndSkipsExistingOnes) {
-    w.controls.options[OptionBox::SmartCategorySave] = false;
+    controls.options[OptionBox::SmartCategorySave] = false;
     const MarketItem& item = demo_items()[0];
     harvest(item.address, 1, 2);
     harvest(item.address, 2, 2);
@@ -262,14 +266,14 @@ TEST_F(HarvestItem, FlatLayoutUsesServerNamesAndSkipsExistingOnes) {
     for (const auto* list : {&item.main_pictures, &item.description_pictures, &item.style_sheet_pictures}) {
         for (const std::string& address : *list) {
             expected.insert(last_segment(address));
-            EXPECT_EQ(read_native(save / kBatch / last_segment(address)), picture(address));
+            EXPECT_EQ(file_bytes(save / kBatch / last_segment(address)), picture(address));
             // The second item found every name in place and fetched nothing.
             EXPECT_EQ(market.request_count(host_of(address), path_of(address)), 1) << address;
         }
     }
     EXPECT_EQ(files_in_batch(), expected);
-    EXPECT_EQ(w.controls.counters.back(), "");  // cleared by the second item, never raised
-    EXPECT_EQ(w.window.job().current_index, 3);
+    EXPECT_EQ(controls.counters().back(), "");  // cleared by the second item, never raised
+    EXPECT_EQ(window->job().current_index, 3);
 }
 
 TEST_F(HarvestItem, UnreachablePageLeavesFoldersAndRecordFile) {
@@ -277,19 +281,19 @@ TEST_F(HarvestItem, UnreachablePageLeavesFoldersAndRecordFile) {
     harvest(address);
 
     const fs::path folder = save / kBatch / "404_青禾淘图";
-    EXPECT_EQ(read_native(folder / "淘图记录.txt"), "\r\n" + address);
+    EXPECT_EQ(file_bytes(folder / "淘图记录.txt"), "\r\n" + address);
     EXPECT_TRUE(fs::is_directory(folder / "主图及属性图"));
     EXPECT_TRUE(fs::is_directory(folder / "宝贝描述"));
     EXPECT_EQ(files_in_batch(), std::set<std::string>{"404_青禾淘图/淘图记录.txt"});
-    EXPECT_EQ(w.controls.file_list, "");
-    EXPECT_EQ(w.window.job().current_index, 2);
-    EXPECT_EQ(w.controls.events.back(), "timer:1");
+    EXPECT_EQ(controls.file_list, "");
+    EXPECT_EQ(window->job().current_index, 2);
+    EXPECT_EQ(controls.events.back(), "timer:1");
 }
 
 TEST_F(HarvestItem, HostileNamesStayInsideTheBatchFolder) {
     const std::string long_name = std::string(2000, 'n') + ".jpg";
-    market.add("img.alicdn.com", "/evil.jpg", test_support::tiny_picture("jpg", "evil"));
-    market.add("img.alicdn.com", "/x/" + long_name, test_support::tiny_picture("jpg", "long"));
+    market.add("img.alicdn.com", "/evil.jpg", demo::tiny_picture("jpg", "evil"));
+    market.add("img.alicdn.com", "/x/" + long_name, demo::tiny_picture("jpg", "long"));
     market.add("item.taobao.com", "/hostile.htm",
                "<title>../../etc:*?</title>"
                "<img src=\"http://img.alicdn.com/../../evil.jpg\">"
@@ -299,8 +303,8 @@ TEST_F(HarvestItem, HostileNamesStayInsideTheBatchFolder) {
                "<img src=\"http://img.alicdn.com/..\">"
                "g_config.dynamicScript(\"http://img.alicdn.com/..\\..\\desc.jpg\")");
     for (bool smart : {true, false}) {
-        w.controls.options[OptionBox::SmartCategorySave] = smart;
-        w.controls.options[OptionBox::ShowItemTitle] = true;
+        controls.options[OptionBox::SmartCategorySave] = smart;
+        controls.options[OptionBox::ShowItemTitle] = true;
         harvest("http://item.taobao.com/hostile.htm?id=../../../x/..", 1, 1);
     }
     // Every file lies below the batch folder, and something was written.
@@ -328,8 +332,8 @@ TEST_F(HarvestItem, PagesWithoutMarkersEndNormally) {
     for (const std::string& address : addresses) {
         harvest(address, index, 3);
         index += 1;
-        EXPECT_EQ(w.window.job().current_index, index) << address;
-        EXPECT_EQ(w.controls.events.back(), "timer:1") << address;
+        EXPECT_EQ(window->job().current_index, index) << address;
+        EXPECT_EQ(controls.events.back(), "timer:1") << address;
     }
     EXPECT_TRUE(fs::exists(save / kBatch / "1_青禾淘图" / "淘图记录.txt"));
     EXPECT_TRUE(fs::exists(save / kBatch / "3_青禾淘图" / "淘图记录.txt"));

@@ -6,7 +6,7 @@
 #include "harvest/description_stage.h"
 #include "harvest/harvest_paths.h"
 #include "harvest/main_picture_stage.h"
-#include "demo/fake_market.h"
+#include "support/gbk_literal.h"
 
 namespace qinghe {
 namespace {
@@ -102,7 +102,9 @@ TEST(FolderPaths, JoinWithOneBackslash) {
 
 TEST(UsableName, NeverLeavesTheFolderAndFitsTheFileSystem) {
     const std::string cases[] = {"..", "../../etc/passwd", "..\\..\\x.jpg", "/abs/x.jpg", "C:\\x.jpg",
-                                 std::string(2000, 'n') + ".jpg", std::string(999, '\xB0') + "\xA1.png"};
+                                 std::string(2000, 'n') + ".jpg",
+                                 // Long double-byte text (B0B0 … B0A1): cut only between characters.
+                                 std::string(999, '\xB0') + "\xA1.png"};
     for (const std::string& name : cases) {
         Text usable = usable_name(name);
         EXPECT_FALSE(usable.empty());

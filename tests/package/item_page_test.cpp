@@ -7,7 +7,7 @@
 namespace qinghe {
 namespace {
 
-using package_test::gbk;
+using test_support::gbk;
 
 struct TitleCase {
     std::string page;      // UTF-8, prepared (")" already turned into "\"")

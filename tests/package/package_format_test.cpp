@@ -10,9 +10,9 @@
 namespace qinghe {
 namespace {
 
-using package_test::gbk;
-using package_test::fixture;
-using package_test::read_csv;
+using test_support::gbk;
+using test_support::fixture;
+using test_support::read_csv;
 
 TEST(PackageHeader, MatchesTheImportFormatByteForByte) {
     const std::string expected = fixture("header.csv");

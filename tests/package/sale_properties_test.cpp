@@ -7,7 +7,7 @@
 namespace qinghe {
 namespace {
 
-using package_test::gbk;
+using test_support::gbk;
 
 // Digests below were taken with md5sum over the file names.
 constexpr const char* kRedMd5 = "807bed29da4fdd79e200eff36734d3d7";   // TB2red.jpg

@@ -18,6 +18,9 @@
 #include <vector>
 
 #include "shop/shop_pages.h"
+#include "demo/loopback_server.h"
+// A relative path: the shop benchmark builds this header too.
+#include "../support/gbk_literal.h"
 
 namespace qinghe::test_support {
 
@@ -40,6 +43,7 @@ inline FakeShop shop(ShopKind kind, std::string host, std::vector<std::vector<st
 
 // The list page of a shop, as the marketplace would serve it (page from 1).
 inline std::string render_shop_page(const FakeShop& shop, size_t page, bool first) {
+    static const std::string kItem = gbk("宝贝");
     std::string html = "<html><head><title>shop</title></head><body>\n";
     if (first && shop.count_marker) {
         std::string count = shop.count_text;
@@ -58,15 +62,15 @@ inline std::string render_shop_page(const FakeShop& shop, size_t page, bool firs
             switch (shop.kind) {
             case ShopKind::Tmall:
                 html += "<dd><a href=\"http://detail.tmall.com/item.htm?id=" + id +
-                        "&rn=9f1c&abbucket=3\" target=\"_blank\">\xb1\xa6\xb1\xb4</a></dd>\n";
+                        "&rn=9f1c&abbucket=3\" target=\"_blank\">" + kItem + "</a></dd>\n";
                 break;
             case ShopKind::Taobao:
                 html += "<dd><a href=\"http://item.taobao.com/item.htm?id=" + id +
-                        (shop.on_comment ? "&on_comment=1" : "") + "\">\xb1\xa6\xb1\xb4</a></dd>\n";
+                        (shop.on_comment ? "&on_comment=1" : "") + "\">" + kItem + "</a></dd>\n";
                 break;
             case ShopKind::Ali1688:
                 html += "<li><a href=\"http://detail.1688.com/offer/" + id +
-                        ".html\" title=\"\xb1\xa6\xb1\xb4\">x</a></li>\n";
+                        ".html\" title=\"" + kItem + "\">x</a></li>\n";
                 break;
             }
         }
@@ -77,7 +81,7 @@ inline std::string render_shop_page(const FakeShop& shop, size_t page, bool firs
 class FakeShopServer {
 public:
     FakeShopServer() {
-        m_server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+        m_server.server().Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
             serve(request, response);
         });
     }
@@ -91,13 +95,7 @@ public:
     }
 
     bool start() {
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        if (m_port <= 0) return false;
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        for (int i = 0; i < 2000 && !m_server.is_running(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return m_server.is_running();
+        return m_server.start();
     }
 
     void stop() {
@@ -107,17 +105,14 @@ public:
             m_held.clear();
         }
         m_released.notify_all();
-        if (m_thread.joinable()) {
-            m_server.stop();
-            m_thread.join();
-        }
+        m_server.stop();
     }
 
     // connect-to routes sending port 80 of every given host here.
     std::vector<std::string> routes(const std::vector<std::string>& hosts) const {
         std::vector<std::string> result;
         for (const std::string& host : hosts) {
-            result.push_back(host + ":80:127.0.0.1:" + std::to_string(m_port));
+            result.push_back(host + ":80:127.0.0.1:" + std::to_string(m_server.port()));
         }
         return result;
     }
@@ -186,9 +181,7 @@ private:
         response.set_content(render_shop_page(shop, page, first), "text/html; charset=gbk");
     }
 
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = -1;
+    demo::LoopbackServer m_server;
     mutable std::mutex m_mutex;
     std::condition_variable m_released;
     std::condition_variable m_arrived;

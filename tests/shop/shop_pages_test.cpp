@@ -5,8 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "support/gbk_literal.h"
+
 namespace qinghe {
 namespace {
+
+using test_support::gbk;
 
 struct AddressCase {
     const char* typed;
@@ -74,7 +78,7 @@ TEST(ListPageCount, ReadsTheCountBehindTheMarker) {
         {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/1e300</b>", kMaxShopPages},
         {ShopKind::Taobao, "<span class=\"page-info\">3/5</span>", 5},
         // Full-width digits read as digits.
-        {ShopKind::Taobao, "<span class=\"page-info\">1/\xa3\xb4</span>", 4},
+        {ShopKind::Taobao, "<span class=\"page-info\">1/" + gbk("４") + "</span>", 4},
         {ShopKind::Taobao, "<b class=\"ui-page-s-len\">1/5</b>", -1},
         {ShopKind::Ali1688, "<em class=\"page-count\">12</em>", 12},
         {ShopKind::Ali1688, "<em class=\"page-count\">0</em>", 0},
@@ -121,7 +125,7 @@ TEST(ListPageItemIds, CutsEveryIdAfterTheItemMarker) {
         // A marker at the very end of the page gives no element at all.
         {ShopKind::Ali1688, "x http://detail.1688.com/offer/", {}},
         // A marker that starts on the second byte of a double-byte
-        // character is not a marker.
+        // character is not a marker (a raw lead byte 0xB0 before it).
         {ShopKind::Ali1688, "\xb0http://detail.1688.com/offer/3.html", {}},
     };
     for (const IdsCase& c : cases) {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace qinghe::package_test {
+namespace qinghe::test_support {
 
 using CsvRecord = std::vector<std::string>;
 
@@ -54,4 +54,4 @@ inline std::vector<CsvRecord> read_csv(std::string_view data) {
     return records;
 }
 
-}  // namespace qinghe::package_test
+}  // namespace qinghe::test_support

@@ -1,4 +1,5 @@
-// Test helper: GBK text from a UTF-8 literal, so cases read as written.
+// Test helper: GBK text from a UTF-8 literal, so cases read as written
+// (gbk("浙江")). Throws on a text GBK cannot hold, so the test fails.
 #pragma once
 
 #include <stdexcept>
@@ -7,7 +8,7 @@
 
 #include "base/html.h"
 
-namespace qinghe::package_test {
+namespace qinghe::test_support {
 
 inline std::string gbk(std::string_view utf8) {
     std::string out;
@@ -15,4 +16,4 @@ inline std::string gbk(std::string_view utf8) {
     return out;
 }
 
-}  // namespace qinghe::package_test
+}  // namespace qinghe::test_support

@@ -1,20 +1,15 @@
-// Test helper: fixture files of the package tests and native file reads.
+// Test helper: the hand-written fixture files of the package tests.
 #pragma once
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
-namespace qinghe::package_test {
+#include "support/file_bytes.h"
 
-inline std::string read_native(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+namespace qinghe::test_support {
 
 inline std::string fixture(const std::string& name) {
-    return read_native(std::filesystem::path(QINGHE_FIXTURES_DIR) / "package" / name);
+    return file_bytes(std::filesystem::path(QINGHE_FIXTURES_DIR) / "package" / name);
 }
 
-}  // namespace qinghe::package_test
+}  // namespace qinghe::test_support

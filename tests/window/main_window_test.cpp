@@ -9,28 +9,23 @@
 #include <thread>
 #include <vector>
 
-#include "support/fake_window.h"
+#include "support/drain_until.h"
+#include "support/gbk_literal.h"
+#include "support/recording_window.h"
 
 namespace qinghe {
 namespace {
 
-using test_support::FakeWindow;
+using test_support::gbk;
+using test_support::RecordingWindow;
 
-// Drains on the calling (window) thread until done() holds.
-template <typename Done>
-void drain_until(WindowThread& queue, Done done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-        queue.drain();
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-}
+using test_support::drain_until;
 
 TEST(MainWindow, ClosedWindowNeverTouchesItsControls) {
-    auto fake = std::make_unique<FakeWindow>();
+    auto fake = std::make_unique<RecordingWindow>();
     fake->status = "before";
     fake->save_folder = "kept";
-    auto window = test_support::make_fake_main_window(*fake);
+    auto window = test_support::make_recording_main_window(*fake);
 
     // start_batch reads the save folder before any worker runs.
     EXPECT_EQ(window->save_folder_text(), "kept");
@@ -57,11 +52,11 @@ TEST(MainWindow, ClosedWindowNeverTouchesItsControls) {
 }
 
 TEST(MainWindow, ReadsFromAWorkerReturnTheControlsStateAfterItsWrites) {
-    FakeWindow fake;
+    RecordingWindow fake;
     fake.options[OptionBox::ShowItemTitle] = true;
     fake.independent_package = true;
     fake.save_folder = "D:\\pics";
-    auto window = test_support::make_fake_main_window(fake);
+    auto window = test_support::make_recording_main_window(fake);
 
     std::atomic<bool> done{false};
     Text description;
@@ -85,13 +80,13 @@ TEST(MainWindow, ReadsFromAWorkerReturnTheControlsStateAfterItsWrites) {
 }
 
 TEST(MainWindow, MessageBoxesGetTheDefaultCaptionUnlessNamed) {
-    FakeWindow fake;
+    RecordingWindow fake;
     fake.next_message_answer = 1;
-    auto window = test_support::make_fake_main_window(fake);
+    auto window = test_support::make_recording_main_window(fake);
     EXPECT_EQ(window->show_message("a"), 1);
     window->show_message("b", 0, "other");
     ASSERT_EQ(fake.messages.size(), 2u);
-    EXPECT_EQ(fake.messages[0].caption, "\xD0\xC5\xCF\xA2\xA3\xBA");  // 信息：
+    EXPECT_EQ(fake.messages[0].caption, gbk("信息："));
     EXPECT_EQ(fake.messages[1].caption, "other");
 }
 

@@ -1,17 +1,21 @@
-// A recording fake of the main window's controls for engine, harvest and
-// package tests.
+// The main window's controls for window, engine and harvest tests: option
+// boxes and fields set by the test, every write recorded in order.
 //
 // The test thread plays the window thread: build the window with
-// make_fake_main_window, then either drain by hand (window.window_thread().drain())
-// or let run_fake_batch drive the dispatch timer until finish_batch.
+// make_recording_main_window, then either drain by hand
+// (window.window_thread().drain()) or let run_recording_batch drive the
+// dispatch timer until finish_batch. A harvest run on the test thread reaches
+// the controls directly.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "window/main_window.h"
@@ -24,9 +28,9 @@ struct ShownMessage {
     Text caption;
 };
 
-class FakeWindow : public WindowControls {
+class RecordingWindow : public WindowControls {
 public:
-    FakeWindow();
+    RecordingWindow();
 
     // The controls' state, read and set by the test on the window thread.
     Text address;
@@ -75,6 +79,10 @@ public:
 
     // The events that start with prefix (e.g. "status:"), prefix removed.
     std::vector<std::string> events_of(const std::string& prefix) const;
+    // Every status, counter text and progress position written, in order.
+    std::vector<Text> statuses() const { return events_of("status:"); }
+    std::vector<Text> counters() const { return events_of("counter:"); }
+    std::vector<int> progress_steps() const;
 
 private:
     std::mutex m_wake_mutex;
@@ -84,8 +92,25 @@ private:
 
 // A MainWindow over fake, owned by a shared_ptr as front ends hold it; the
 // calling thread becomes the window thread.
-inline std::shared_ptr<MainWindow> make_fake_main_window(FakeWindow& fake) {
+inline std::shared_ptr<MainWindow> make_recording_main_window(RecordingWindow& fake) {
     return std::make_shared<MainWindow>(fake, [&fake] { fake.wake(); });
+}
+
+// Window thread: runs work on a worker thread of its own and plays the
+// window thread meanwhile, until the worker ended and its writes landed.
+template <typename Work>
+void run_on_worker(MainWindow& window, RecordingWindow& fake, Work work) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        work();
+        done = true;
+    });
+    while (!done) {
+        fake.wait_for_wake(std::chrono::milliseconds(20));
+        window.window_thread().drain();
+    }
+    worker.join();
+    window.window_thread().drain();
 }
 
 // Window thread: plays the dispatch timer, calling tick (dispatch_next) when
@@ -93,7 +118,7 @@ inline std::shared_ptr<MainWindow> make_fake_main_window(FakeWindow& fake) {
 // is up. True when the batch ended. owners: the test's own shared_ptr copies
 // of the window.
 template <typename Tick>
-bool run_fake_batch(MainWindow& window, FakeWindow& fake, Tick tick,
+bool run_recording_batch(MainWindow& window, RecordingWindow& fake, Tick tick,
                     std::chrono::milliseconds timeout = std::chrono::seconds(60), long owners = 1) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     const int finished_before = fake.batch_finished_count;

@@ -1,4 +1,5 @@
-// A cpp-httplib server on 127.0.0.1 for tests.
+// A cpp-httplib server on 127.0.0.1: the demo marketplace serves on one, and
+// the tests and benchmarks start their own servers with it.
 //
 // Register handlers on server() before start(); start() binds a free port
 // and serves on a thread of its own; the destructor stops it and joins the
@@ -16,30 +17,49 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <thread>
 
-namespace qinghe::test_support {
+namespace qinghe::demo {
 
 class LoopbackServer {
 public:
-    LoopbackServer();
-    ~LoopbackServer();
+    LoopbackServer() = default;
+    ~LoopbackServer() { stop(); }
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
     httplib::Server& server() { return m_server; }
     // Binds 127.0.0.1 on a free port and starts serving; false when no port
     // could be bound. Returns once the server accepts connections.
-    bool start();
+    bool start() {
+        if (m_thread.joinable()) return true;
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        if (m_port <= 0) return false;
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        // listen_after_bind sets is_running once its accept loop begins.
+        for (int i = 0; i < 2000 && !m_server.is_running(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return m_server.is_running();
+    }
     // Stops serving and joins the thread; safe to call twice.
-    void stop();
+    void stop() {
+        m_stopping = true;
+        if (m_thread.joinable()) {
+            m_server.stop();
+            m_thread.join();
+        }
+    }
     bool stopping() const { return m_stopping; }
 
     int port() const { return m_port; }
     // "http://127.0.0.1:PORT" followed by the path.
-    std::string url(std::string_view path) const;
+    std::string url(std::string_view path) const {
+        return "http://127.0.0.1:" + std::to_string(m_port) + std::string(path);
+    }
 
 private:
     httplib::Server m_server;
@@ -48,4 +68,4 @@ private:
     int m_port = -1;
 };
 
-}  // namespace qinghe::test_support
+}  // namespace qinghe::demo

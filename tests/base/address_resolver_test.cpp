@@ -9,7 +9,7 @@
 namespace qinghe {
 namespace {
 
-using package_test::gbk;
+using test_support::gbk;
 
 struct ResolveCase {
     const char* base;

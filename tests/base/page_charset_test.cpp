@@ -9,7 +9,7 @@
 namespace qinghe {
 namespace {
 
-using package_test::gbk;
+using test_support::gbk;
 
 const std::string kGbkMeta = "<meta charset=\"gbk\" />";
 const std::string kUtf8Meta =

@@ -13,13 +13,13 @@
 namespace qinghe {
 namespace {
 
-using test_support::FakeMarket;
+using demo::FakeMarket;
 using test_support::TlsFront;
 
 class WebTls : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_picture = test_support::tiny_picture("jpg", "tls");
+        m_picture = demo::tiny_picture("jpg", "tls");
         m_market.add("img.alicdn.com", "/imgextra/i1/TB2tls.jpg", m_picture, "image/jpeg");
         ASSERT_TRUE(m_market.start());
         m_front = std::make_unique<TlsFront>(m_market.port());

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "support/fake_window.h"
-#include "support/loopback_server.h"
+#include "support/recording_window.h"
+#include "demo/loopback_server.h"
 
 namespace qinghe {
 namespace {
@@ -56,11 +56,11 @@ protected:
         return fake.events;
     }
 
-    test_support::LoopbackServer server;
+    demo::LoopbackServer server;
     std::atomic<int> fetches{0};
     fs::path root;
-    test_support::FakeWindow fake;
-    std::shared_ptr<MainWindow> window = test_support::make_fake_main_window(fake);
+    test_support::RecordingWindow fake;
+    std::shared_ptr<MainWindow> window = test_support::make_recording_main_window(fake);
     int count = 4;
 };
 

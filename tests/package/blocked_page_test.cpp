@@ -6,15 +6,15 @@
 
 #include "base/page_charset.h"
 #include "support/gbk_literal.h"
-#include "support/package_fixtures.h"
+#include "support/file_bytes.h"
 
 namespace qinghe {
 namespace {
 
-using package_test::gbk;
+using test_support::gbk;
 
 std::string real_page(const std::string& name) {
-    return page_to_gbk(package_test::read_native(
+    return page_to_gbk(test_support::file_bytes(
         std::filesystem::path(QINGHE_FIXTURES_DIR) / "real" / name));
 }
 

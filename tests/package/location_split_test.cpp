@@ -7,7 +7,7 @@
 namespace qinghe {
 namespace {
 
-using package_test::gbk;
+using test_support::gbk;
 
 struct SplitCase {
     const char* location;

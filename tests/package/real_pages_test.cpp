@@ -11,15 +11,15 @@
 #include "base/page_charset.h"
 #include "base/text.h"
 #include "support/gbk_literal.h"
-#include "support/package_fixtures.h"
+#include "support/file_bytes.h"
 
 namespace qinghe {
 namespace {
 
-using package_test::gbk;
+using test_support::gbk;
 
 std::string real_fixture(const std::string& name) {
-    return package_test::read_native(std::filesystem::path(QINGHE_FIXTURES_DIR) / "real" / name);
+    return test_support::file_bytes(std::filesystem::path(QINGHE_FIXTURES_DIR) / "real" / name);
 }
 
 struct PageCase {

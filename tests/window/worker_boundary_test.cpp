@@ -6,31 +6,31 @@
 #include <string>
 #include <vector>
 
-#include "support/fake_window.h"
+#include "support/recording_window.h"
 #include "window/window_texts.h"
 
 namespace qinghe {
 namespace {
 
-using test_support::FakeWindow;
+using test_support::RecordingWindow;
 
 // Records reports among the writes, and the batch index at the moment the
 // dispatch timer is armed.
-class ReportingWindow : public FakeWindow {
+class ReportingWindow : public RecordingWindow {
 public:
     MainWindow* window = nullptr;
 
     void log_error(const Text& text) override { events.push_back("error:" + text); }
     void set_dispatch_timer(int period_ms) override {
         events.push_back("index:" + std::to_string(window->job().current_index));
-        FakeWindow::set_dispatch_timer(period_ms);
+        RecordingWindow::set_dispatch_timer(period_ms);
     }
 };
 
 std::vector<std::string> run_on_fake(WorkerEpilogue epilogue, std::string_view name,
                                      const std::function<void()>& work) {
     ReportingWindow fake;
-    auto window = test_support::make_fake_main_window(fake);
+    auto window = test_support::make_recording_main_window(fake);
     fake.window = window.get();
     window->job().current_index = 1;
     run_worker(*window, name, epilogue, work);
@@ -73,7 +73,7 @@ TEST(WorkerBoundary, NamesAnExceptionOfNoKnownTypeAndReportsNothingWhenTheWorkEn
 }
 
 TEST(WorkerBoundary, TheDefaultErrorLogIsStandardError) {
-    FakeWindow fake;  // keeps the default log_error
+    RecordingWindow fake;  // keeps the default log_error
     testing::internal::CaptureStderr();
     fake.log_error("localize_package: bad_alloc");
     EXPECT_NE(testing::internal::GetCapturedStderr().find("localize_package: bad_alloc"),

@@ -21,6 +21,7 @@ bool sleep_plainly(std::chrono::milliseconds wait) {
 FetchVerdict judge_fetch(const FetchResult& result) {
     switch (result.error) {
     case FetchError::None:
+        if (!result.complete) return FetchVerdict::Permanent;  // broke off for no known reason
         break;
     case FetchError::TimedOut:
     case FetchError::Broken:

@@ -268,6 +268,7 @@ std::vector<std::string> connect_to_routes() {
 
 FetchResult fetch_url_checked(std::string_view address) {
     FetchResult result;
+    result.error = FetchError::NotSent;  // until the request has gone out
     // The fragment is the browser's business; it never goes to the server.
     address = address.substr(0, address.find('#'));
     if (address.empty()) {

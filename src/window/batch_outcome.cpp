@@ -26,6 +26,7 @@ Failure fetch_failure(const FetchResult& result) {
         return {FailureReason::Other};
     }
     if (judge_fetch(result) == FetchVerdict::Done) return {};
+    if (!result.complete || result.status == 0) return {FailureReason::Other};
     return {FailureReason::HttpStatus, result.status};
 }
 

@@ -68,6 +68,19 @@ TEST(JudgeFetch, TellsTransientFromPermanentFailures) {
     }
 }
 
+TEST(JudgeFetch, ReadsResultsMadeWithoutAnErrorKind) {
+    // Hand-made results (fakes of the fetch) say only whether the transfer
+    // completed and its status.
+    FetchResult answered;
+    answered.body = "\xFF\xD8\xFF";
+    answered.complete = true;
+    answered.status = 200;
+    EXPECT_EQ(judge_fetch(answered), FetchVerdict::Done);
+    answered.status = 503;
+    EXPECT_EQ(judge_fetch(answered), FetchVerdict::Transient);
+    EXPECT_EQ(judge_fetch(FetchResult{}), FetchVerdict::Permanent);  // nothing came
+}
+
 TEST(RetryWait, GrowsAndHonoursRetryAfterUpToTheCap) {
     const RetryPolicy policy;  // 1 s, doubled; Retry-After up to 30 s
     const FetchResult plain = failed_with(FetchError::None, 503);

@@ -50,6 +50,7 @@ TEST(FetchFailure, NamesWhyAFetchGaveNoPicture) {
         {"body cap", fetched(FetchError::BodyTooLarge, 200, jpeg), {FailureReason::TooLarge},
          {FailureReason::TooLarge}},
         {"TLS trouble", fetched(FetchError::Other, 0), {FailureReason::Other}, {FailureReason::Other}},
+        {"nothing, for no known reason", FetchResult{}, {FailureReason::Other}, {FailureReason::Other}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(fetch_failure(c.result), c.as_fetch) << c.what;

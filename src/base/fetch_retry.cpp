@@ -40,7 +40,8 @@ FetchVerdict judge_fetch(const FetchResult& result) {
     if (status >= 200 && status <= 299) return FetchVerdict::Done;
     // 408 Request Timeout and 429 Too Many Requests ask for a later try in
     // so many words; a 5xx is the server's own trouble.
-    if (status == 408 || status == 429 || (status >= 500 && status <= 599)) return FetchVerdict::Transient;
+    const bool server_trouble = status >= 500 && status <= 599;
+    if (status == 408 || status == 429 || server_trouble) return FetchVerdict::Transient;
     return FetchVerdict::Permanent;
 }
 
@@ -54,7 +55,8 @@ RetryPolicy retry_policy() {
     return g_policy;
 }
 
-std::chrono::milliseconds retry_wait(const RetryPolicy& policy, int retry, const FetchResult& failed) {
+std::chrono::milliseconds retry_wait(const RetryPolicy& policy, int retry,
+                                     const FetchResult& failed) {
     if (failed.retry_after_seconds > 0) {
         // Compared in seconds first, so that a huge header cannot overflow.
         const long cap_seconds = static_cast<long>(policy.longest_retry_after.count() / 1000);

@@ -27,8 +27,8 @@ enum class FetchVerdict {
 FetchVerdict judge_fetch(const FetchResult& result);
 
 struct RetryPolicy {
-    int extra_attempts = 2;                           // tries after the first
-    std::chrono::milliseconds first_wait{1000};       // doubled before each further try
+    int extra_attempts = 2;                                // tries after the first
+    std::chrono::milliseconds first_wait{1000};            // doubled before each further try
     std::chrono::milliseconds longest_retry_after{30000};  // a longer Retry-After is cut to this
 };
 
@@ -39,7 +39,8 @@ RetryPolicy retry_policy();
 // The wait before try number `retry` (1 for the first retry) after the
 // given failure: the server's Retry-After when it gave one, cut to the cap,
 // else first_wait doubled retry - 1 times.
-std::chrono::milliseconds retry_wait(const RetryPolicy& policy, int retry, const FetchResult& failed);
+std::chrono::milliseconds retry_wait(const RetryPolicy& policy, int retry,
+                                     const FetchResult& failed);
 
 using FetchFunction = std::function<FetchResult(std::string_view address)>;
 // Waits the given time; false when the wait was cut short (the batch is

@@ -23,8 +23,8 @@ uint32_t little_endian_32(std::string_view bytes, size_t at) {
 bool looks_like_bitmap(std::string_view body) {
     if (body.size() < 18 || !starts_with(body, "BM")) return false;
     switch (little_endian_32(body, 14)) {
-    case 12:   // OS/2 core header
-    case 40:   // BITMAPINFOHEADER
+    case 12:  // OS/2 core header
+    case 40:  // BITMAPINFOHEADER
     case 52:
     case 56:
     case 64:   // OS/2 2.x
@@ -43,7 +43,10 @@ bool looks_like_picture(std::string_view body) {
     if (starts_with(body, "\xFF\xD8\xFF"sv)) return true;  // JPEG: start of image, then a marker
     if (starts_with(body, "\x89PNG\r\n\x1A\n"sv)) return true;
     if (starts_with(body, "GIF87a"sv) || starts_with(body, "GIF89a"sv)) return true;
-    if (body.size() >= 12 && starts_with(body, "RIFF"sv) && body.substr(8, 4) == "WEBP"sv) return true;
+    // WebP: a RIFF container whose form type is WEBP.
+    if (body.size() >= 12 && starts_with(body, "RIFF"sv) && body.substr(8, 4) == "WEBP"sv) {
+        return true;
+    }
     return looks_like_bitmap(body);
 }
 

@@ -73,7 +73,8 @@ void BatchOutcome::picture_skipped(int index, std::string_view address, std::str
     add_picture(index, {Text(address), Text(file), PictureResult::Skipped, {}});
 }
 
-void BatchOutcome::picture_failed(int index, std::string_view address, std::string_view file, Failure failure) {
+void BatchOutcome::picture_failed(int index, std::string_view address, std::string_view file,
+                                  Failure failure) {
     // A failure without a reason would vanish from the report's reason column.
     if (!failure.failed()) failure.reason = FailureReason::Other;
     add_picture(index, {Text(address), Text(file), PictureResult::Failed, failure});

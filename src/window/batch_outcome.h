@@ -26,16 +26,16 @@ enum class AddressKind {
 
 enum class FailureReason {
     None,
-    HttpStatus,        // an error status; Failure::http_status holds it
-    TimedOut,          // no connection in time, or the transfer stalled
-    Broken,            // the connection broke off
-    NoConnection,      // unknown host or connection refused
-    Refused,           // an address or redirect this client does not follow
+    HttpStatus,    // an error status; Failure::http_status holds it
+    TimedOut,      // no connection in time, or the transfer stalled
+    Broken,        // the connection broke off
+    NoConnection,  // unknown host or connection refused
+    Refused,       // an address or redirect this client does not follow
     TooManyRedirects,
-    TooLarge,          // the body passed the size cap
-    NotAPicture,       // a page, an error text or nothing where a picture should be
-    Blocked,           // a block, login or captcha page instead of the item
-    NotWritten,        // the file could not be written
+    TooLarge,     // the body passed the size cap
+    NotAPicture,  // a page, an error text or nothing where a picture should be
+    Blocked,      // a block, login or captcha page instead of the item
+    NotWritten,   // the file could not be written
     Other,
 };
 
@@ -105,7 +105,8 @@ public:
     void address_failed(int index, Failure failure);
     void picture_saved(int index, std::string_view address, std::string_view file);
     void picture_skipped(int index, std::string_view address, std::string_view file);
-    void picture_failed(int index, std::string_view address, std::string_view file, Failure failure);
+    void picture_failed(int index, std::string_view address, std::string_view file,
+                        Failure failure);
 
     OutcomeCounts counts() const;
     bool any_failed() const { return counts().any_failed(); }

@@ -58,7 +58,9 @@ Text csv_line(std::initializer_list<std::string_view> fields) {
 }
 
 std::string_view inside_folder(std::string_view file, std::string_view folder) {
-    if (!folder.empty() && file.substr(0, folder.size()) == folder) file.remove_prefix(folder.size());
+    if (!folder.empty() && file.substr(0, folder.size()) == folder) {
+        file.remove_prefix(folder.size());
+    }
     return file;
 }
 
@@ -109,8 +111,9 @@ Text outcome_report_csv(const std::vector<AddressRecord>& records, std::string_v
                              failure_text(record.failure), ""});
         }
         for (const PictureRecord& picture : record.pictures) {
-            csv += csv_line({number, kind, record.address, picture.address, result_text(picture.result),
-                             failure_text(picture.failure), inside_folder(picture.file, batch_folder)});
+            csv += csv_line({number, kind, record.address, picture.address,
+                             result_text(picture.result), failure_text(picture.failure),
+                             inside_folder(picture.file, batch_folder)});
         }
     }
     return csv;
@@ -139,7 +142,8 @@ Text failed_address_list(const std::vector<AddressRecord>& records) {
 bool write_outcome_files(std::string_view batch_folder, const std::vector<AddressRecord>& records) {
     const bool report = write_file(join_text({batch_folder, outcome_report_file_name()}),
                                    outcome_report_csv(records, batch_folder));
-    const bool list = write_file(join_text({batch_folder, failed_list_file_name()}), failed_address_list(records));
+    const bool list = write_file(join_text({batch_folder, failed_list_file_name()}),
+                                 failed_address_list(records));
     return report && list;
 }
 
@@ -150,8 +154,9 @@ bool write_outcome_files_if_failed(std::string_view batch_folder, const BatchOut
 
 Text outcome_summary_text(const OutcomeCounts& counts) {
     return join_text({gbk_text("共"), std::to_string(counts.addresses), gbk_text("个地址（宝贝"),
-                      std::to_string(counts.items), gbk_text("个），地址失败"), std::to_string(counts.addresses_failed),
-                      gbk_text("个；图片新保存"), std::to_string(counts.pictures_saved), gbk_text("个，已存在"),
+                      std::to_string(counts.items), gbk_text("个），地址失败"),
+                      std::to_string(counts.addresses_failed), gbk_text("个；图片新保存"),
+                      std::to_string(counts.pictures_saved), gbk_text("个，已存在"),
                       std::to_string(counts.pictures_skipped), gbk_text("个，失败"),
                       std::to_string(counts.pictures_failed), gbk_text("个")});
 }

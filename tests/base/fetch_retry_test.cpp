@@ -50,8 +50,8 @@ TEST(JudgeFetch, TellsTransientFromPermanentFailures) {
         {FetchError::None, 451, FetchVerdict::Permanent},
         {FetchError::None, 304, FetchVerdict::Permanent},  // a redirect without a place to go
         {FetchError::None, 600, FetchVerdict::Permanent},
-        {FetchError::TimedOut, 0, FetchVerdict::Transient},   // connect time-out
-        {FetchError::TimedOut, 200, FetchVerdict::Transient}, // stalled in the body
+        {FetchError::TimedOut, 0, FetchVerdict::Transient},    // connect time-out
+        {FetchError::TimedOut, 200, FetchVerdict::Transient},  // stalled in the body
         {FetchError::Broken, 0, FetchVerdict::Transient},
         {FetchError::Broken, 200, FetchVerdict::Transient},
         {FetchError::Broken, 404, FetchVerdict::Transient},  // the answer itself broke off
@@ -129,8 +129,11 @@ TEST(FetchWithRetries, TriesATransientFailureAtMostTwiceMore) {
     const Case cases[] = {
         {"first try succeeds", {ok}, 1, {}, 200},
         {"503 once", {busy, ok}, 2, {1000ms}, 200},
-        {"time-out, then reset, then success", {failed_with(FetchError::TimedOut), failed_with(FetchError::Broken), ok},
-         3, {1000ms, 2000ms}, 200},
+        {"time-out, then reset, then success",
+         {failed_with(FetchError::TimedOut), failed_with(FetchError::Broken), ok},
+         3,
+         {1000ms, 2000ms},
+         200},
         {"503 for ever", {busy}, 3, {1000ms, 2000ms}, 503},
         {"429 asking for 7 s", {failed_with(FetchError::None, 429, 7), ok}, 2, {7000ms}, 200},
         {"404", {failed_with(FetchError::None, 404)}, 1, {}, 404},
@@ -141,8 +144,8 @@ TEST(FetchWithRetries, TriesATransientFailureAtMostTwiceMore) {
     };
     for (const Case& c : cases) {
         Script script(c.answers);
-        const RetriedFetch got = fetch_with_retries("http://img.example/a.jpg", RetryPolicy{}, script.fetch(),
-                                                    script.sleep());
+        const RetriedFetch got = fetch_with_retries("http://img.example/a.jpg", RetryPolicy{},
+                                                    script.fetch(), script.sleep());
         EXPECT_EQ(got.attempts, c.attempts) << c.what;
         EXPECT_EQ(script.asked.size(), static_cast<size_t>(c.attempts)) << c.what;
         EXPECT_EQ(script.waits, c.waits) << c.what;
@@ -153,8 +156,8 @@ TEST(FetchWithRetries, TriesATransientFailureAtMostTwiceMore) {
 TEST(FetchWithRetries, AWaitCutShortEndsTheTries) {
     Script script({failed_with(FetchError::None, 503)});
     script.let_waits_finish = false;
-    const RetriedFetch got = fetch_with_retries("http://img.example/a.jpg", RetryPolicy{}, script.fetch(),
-                                                script.sleep());
+    const RetriedFetch got = fetch_with_retries("http://img.example/a.jpg", RetryPolicy{},
+                                                script.fetch(), script.sleep());
     EXPECT_EQ(got.attempts, 1);
     EXPECT_EQ(script.waits.size(), 1u);
     EXPECT_EQ(got.result.status, 503);
@@ -167,7 +170,8 @@ TEST(FetchWithRetries, UsesTheProcessWidePolicy) {
     quick.first_wait = 5ms;
     set_retry_policy(quick);
     Script script({failed_with(FetchError::None, 500)});
-    const RetriedFetch got = fetch_with_retries("http://img.example/a.jpg", script.fetch(), script.sleep());
+    const RetriedFetch got =
+        fetch_with_retries("http://img.example/a.jpg", script.fetch(), script.sleep());
     set_retry_policy(saved);
     EXPECT_EQ(got.attempts, 2);
     EXPECT_EQ(script.waits, (std::vector<std::chrono::milliseconds>{5ms}));
@@ -184,12 +188,15 @@ protected:
         limits.max_body_bytes = 1000;
         set_fetch_limits(limits);
         httplib::Server& s = server.server();
-        s.Get("/answer/(\\d+)", [this](const httplib::Request& request, httplib::Response& response) {
-            count(request.path);
-            response.status = std::stoi(request.matches[1]);
-            if (response.status == 503 || response.status == 429) response.set_header("Retry-After", "3");
-            response.set_content("<html>status page</html>", "text/html");
-        });
+        s.Get("/answer/(\\d+)",
+              [this](const httplib::Request& request, httplib::Response& response) {
+                  count(request.path);
+                  response.status = std::stoi(request.matches[1]);
+                  if (response.status == 503 || response.status == 429) {
+                      response.set_header("Retry-After", "3");
+                  }
+                  response.set_content("<html>status page</html>", "text/html");
+              });
         // 503 with Retry-After on the first request, the picture from then on.
         s.Get("/flaky.jpg", [this](const httplib::Request& request, httplib::Response& response) {
             if (count(request.path) == 1) {
@@ -207,17 +214,21 @@ protected:
             response.set_redirect("/loop");
         });
         s.Get("/short", [](const httplib::Request&, httplib::Response& response) {
-            response.set_content_provider(500, "image/jpeg", [](size_t, size_t, httplib::DataSink& sink) {
-                sink.write("partial", 7);
-                return false;  // drops the connection
-            });
+            response.set_content_provider(500, "image/jpeg",
+                                          [](size_t, size_t, httplib::DataSink& sink) {
+                                              sink.write("partial", 7);
+                                              return false;  // drops the connection
+                                          });
         });
         s.Get("/stall", [this](const httplib::Request&, httplib::Response& response) {
-            response.set_content_provider(500, "image/jpeg", [this](size_t offset, size_t, httplib::DataSink& sink) {
-                if (offset == 0) return sink.write("first", 5);
-                while (!server.stopping()) std::this_thread::sleep_for(20ms);
-                return false;
-            });
+            response.set_content_provider(500, "image/jpeg",
+                                          [this](size_t offset, size_t, httplib::DataSink& sink) {
+                                              if (offset == 0) return sink.write("first", 5);
+                                              while (!server.stopping()) {
+                                                  std::this_thread::sleep_for(20ms);
+                                              }
+                                              return false;
+                                          });
         });
         s.Get("/big", [](const httplib::Request&, httplib::Response& response) {
             response.set_content(std::string(5000, 'b'), "image/jpeg");
@@ -295,11 +306,12 @@ TEST_F(RealFetches, EachKindOfTroubleIsReportedAndJudged) {
 
 TEST_F(RealFetches, A503IsTriedOnceMoreAfterTheWaitTheServerAskedFor) {
     std::vector<std::chrono::milliseconds> waits;
-    const RetriedFetch got = fetch_with_retries(server.url("/flaky.jpg"), RetryPolicy{}, fetch_url_checked,
-                                                [&](std::chrono::milliseconds wait) {
-                                                    waits.push_back(wait);
-                                                    return true;
-                                                });
+    const RetriedFetch got =
+        fetch_with_retries(server.url("/flaky.jpg"), RetryPolicy{}, fetch_url_checked,
+                           [&](std::chrono::milliseconds wait) {
+                               waits.push_back(wait);
+                               return true;
+                           });
     EXPECT_EQ(got.attempts, 2);
     EXPECT_EQ(requests("/flaky.jpg"), 2);
     EXPECT_EQ(waits, (std::vector<std::chrono::milliseconds>{2000ms}));
@@ -309,8 +321,9 @@ TEST_F(RealFetches, A503IsTriedOnceMoreAfterTheWaitTheServerAskedFor) {
 
 TEST_F(RealFetches, A404IsRequestedExactlyOnce) {
     int waits = 0;
-    const RetriedFetch got = fetch_with_retries(server.url("/answer/404"), RetryPolicy{}, fetch_url_checked,
-                                                [&](std::chrono::milliseconds) { return ++waits, true; });
+    const RetriedFetch got =
+        fetch_with_retries(server.url("/answer/404"), RetryPolicy{}, fetch_url_checked,
+                           [&](std::chrono::milliseconds) { return ++waits, true; });
     EXPECT_EQ(got.attempts, 1);
     EXPECT_EQ(requests("/answer/404"), 1);
     EXPECT_EQ(waits, 0);
@@ -322,7 +335,8 @@ TEST_F(RealFetches, A503ForEverIsRequestedThreeTimesWithRealWaits) {
     quick.first_wait = 10ms;
     quick.longest_retry_after = 20ms;  // the server asks for 3 s
     const auto start = std::chrono::steady_clock::now();
-    const RetriedFetch got = fetch_with_retries(server.url("/answer/503"), quick, fetch_url_checked, {});
+    const RetriedFetch got =
+        fetch_with_retries(server.url("/answer/503"), quick, fetch_url_checked, {});
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(got.attempts, 3);
     EXPECT_EQ(requests("/answer/503"), 3);

@@ -14,8 +14,8 @@ using namespace std::string_literals;
 // A bitmap file header followed by the first bytes of an info header of the
 // given size, as a real .bmp starts.
 std::string bitmap_head(unsigned char info_size) {
-    return "BM"s + "\x46\0\0\0"s + "\0\0\0\0"s + "\x36\0\0\0"s + std::string(1, static_cast<char>(info_size)) +
-           "\0\0\0"s + "\x01\0\0\0"s;
+    return "BM"s + "\x46\0\0\0"s + "\0\0\0\0"s + "\x36\0\0\0"s +
+           std::string(1, static_cast<char>(info_size)) + "\0\0\0"s + "\x01\0\0\0"s;
 }
 
 TEST(LooksLikePicture, KnowsThePictureFormatsByTheirFirstBytes) {
@@ -48,6 +48,7 @@ TEST(LooksLikePicture, KnowsThePictureFormatsByTheirFirstBytes) {
         {"GIF without a version", "GIF8", false},
         {"a RIFF file that is not WebP", "RIFF\x24\0\0\0WAVEfmt "s, false},
         {"WebP cut before its form type", "RIFF\x24\0\0\0WEB"s, false},
+        {"RIFF alone", "RIFF", false},
         {"a text starting with BM", "BMW 320i, blue, 2009 model", false},
         {"BM and a file header without an info header", bitmap_head(40).substr(0, 14), false},
         {"BM and an unknown info header size", bitmap_head(41), false},
@@ -67,7 +68,8 @@ TEST(LooksLikePicture, AcceptsEveryPictureTheDemoMarketplaceServes) {
     test_support::add_demo_items(market);
     int pictures = 0;
     for (const test_support::MarketItem& item : test_support::demo_items()) {
-        for (const auto* list : {&item.main_pictures, &item.description_pictures, &item.style_sheet_pictures}) {
+        for (const auto* list :
+             {&item.main_pictures, &item.description_pictures, &item.style_sheet_pictures}) {
             for (const std::string& address : *list) {
                 const std::string rest = address.substr(address.find("://") + 3);
                 const std::string host = rest.substr(0, rest.find('/'));

@@ -21,12 +21,9 @@ TEST(ExitStatus, FollowsHowTheRunEndedAndWhatFailed) {
         int status;
     };
     const Case cases[] = {
-        {RunEnd::Finished, clean, 0},
-        {RunEnd::Finished, OutcomeCounts{}, 0},
-        {RunEnd::Finished, picture_failed, 1},
-        {RunEnd::Finished, address_failed, 1},
-        {RunEnd::Refused, OutcomeCounts{}, 2},
-        {RunEnd::Stopped, clean, 130},
+        {RunEnd::Finished, clean, 0},           {RunEnd::Finished, OutcomeCounts{}, 0},
+        {RunEnd::Finished, picture_failed, 1},  {RunEnd::Finished, address_failed, 1},
+        {RunEnd::Refused, OutcomeCounts{}, 2},  {RunEnd::Stopped, clean, 130},
         {RunEnd::Stopped, picture_failed, 130},
     };
     for (const Case& c : cases) {

@@ -30,27 +30,52 @@ TEST(FetchFailure, NamesWhyAFetchGaveNoPicture) {
     };
     const Case cases[] = {
         {"a picture", fetched(FetchError::None, 200, jpeg), {}, {}},
-        {"a page with 200", fetched(FetchError::None, 200, "<html>login</html>"), {},
+        {"a page with 200",
+         fetched(FetchError::None, 200, "<html>login</html>"),
+         {},
          {FailureReason::NotAPicture}},
         {"nothing with 200", fetched(FetchError::None, 200), {}, {FailureReason::NotAPicture}},
-        {"404 page", fetched(FetchError::None, 404, "<html>gone</html>"), {FailureReason::HttpStatus, 404},
+        {"404 page",
+         fetched(FetchError::None, 404, "<html>gone</html>"),
+         {FailureReason::HttpStatus, 404},
          {FailureReason::HttpStatus, 404}},
-        {"503 with picture bytes", fetched(FetchError::None, 503, jpeg), {FailureReason::HttpStatus, 503},
+        {"503 with picture bytes",
+         fetched(FetchError::None, 503, jpeg),
+         {FailureReason::HttpStatus, 503},
          {FailureReason::HttpStatus, 503}},
-        {"stalled", fetched(FetchError::TimedOut, 200, jpeg.substr(0, 4)), {FailureReason::TimedOut},
+        {"stalled",
+         fetched(FetchError::TimedOut, 200, jpeg.substr(0, 4)),
+         {FailureReason::TimedOut},
          {FailureReason::TimedOut}},
         {"reset", fetched(FetchError::Broken, 0), {FailureReason::Broken}, {FailureReason::Broken}},
-        {"refused connection", fetched(FetchError::NoConnection, 0), {FailureReason::NoConnection},
+        {"refused connection",
+         fetched(FetchError::NoConnection, 0),
+         {FailureReason::NoConnection},
          {FailureReason::NoConnection}},
-        {"unusable address", fetched(FetchError::NotSent, 0), {FailureReason::Refused}, {FailureReason::Refused}},
-        {"redirect to file://", fetched(FetchError::RedirectRefused, 302), {FailureReason::Refused},
+        {"unusable address",
+         fetched(FetchError::NotSent, 0),
+         {FailureReason::Refused},
          {FailureReason::Refused}},
-        {"redirect loop", fetched(FetchError::TooManyRedirects, 302), {FailureReason::TooManyRedirects},
+        {"redirect to file://",
+         fetched(FetchError::RedirectRefused, 302),
+         {FailureReason::Refused},
+         {FailureReason::Refused}},
+        {"redirect loop",
+         fetched(FetchError::TooManyRedirects, 302),
+         {FailureReason::TooManyRedirects},
          {FailureReason::TooManyRedirects}},
-        {"body cap", fetched(FetchError::BodyTooLarge, 200, jpeg), {FailureReason::TooLarge},
+        {"body cap",
+         fetched(FetchError::BodyTooLarge, 200, jpeg),
+         {FailureReason::TooLarge},
          {FailureReason::TooLarge}},
-        {"TLS trouble", fetched(FetchError::Other, 0), {FailureReason::Other}, {FailureReason::Other}},
-        {"nothing, for no known reason", FetchResult{}, {FailureReason::Other}, {FailureReason::Other}},
+        {"TLS trouble",
+         fetched(FetchError::Other, 0),
+         {FailureReason::Other},
+         {FailureReason::Other}},
+        {"nothing, for no known reason",
+         FetchResult{},
+         {FailureReason::Other},
+         {FailureReason::Other}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(fetch_failure(c.result), c.as_fetch) << c.what;
@@ -61,7 +86,8 @@ TEST(FetchFailure, NamesWhyAFetchGaveNoPicture) {
 TEST(BatchOutcome, KeepsEveryAddressInBatchOrderWithItsPictures) {
     BatchOutcome outcome;
     outcome.begin_address(2, "http://img.example/p.jpg", AddressKind::Picture);
-    outcome.picture_failed(2, "http://img.example/p.jpg", "D:\\b\\p.jpg", {FailureReason::NotAPicture});
+    outcome.picture_failed(2, "http://img.example/p.jpg", "D:\\b\\p.jpg",
+                           {FailureReason::NotAPicture});
     outcome.begin_address(1, "http://item.example/1", AddressKind::Item);
     outcome.picture_saved(1, "http://img.example/a.jpg", "D:\\b\\1\\1.jpg");
     outcome.picture_skipped(1, "http://img.example/b.jpg", "D:\\b\\1\\2.jpg");
@@ -79,7 +105,10 @@ TEST(BatchOutcome, KeepsEveryAddressInBatchOrderWithItsPictures) {
               (std::vector<PictureRecord>{
                   {"http://img.example/a.jpg", "D:\\b\\1\\1.jpg", PictureResult::Saved, {}},
                   {"http://img.example/b.jpg", "D:\\b\\1\\2.jpg", PictureResult::Skipped, {}},
-                  {"http://img.example/c.jpg", "", PictureResult::Failed, {FailureReason::HttpStatus, 404}},
+                  {"http://img.example/c.jpg",
+                   "",
+                   PictureResult::Failed,
+                   {FailureReason::HttpStatus, 404}},
               }));
     EXPECT_EQ(records[1].kind, AddressKind::Picture);
     EXPECT_EQ(records[2].failure, (Failure{FailureReason::Blocked}));
@@ -132,7 +161,8 @@ TEST(BatchOutcome, RecordsFromManyThreadsAtOnce) {
         threads.emplace_back([&outcome, t] {
             outcome.begin_address(t, "http://item.example/" + std::to_string(t), AddressKind::Item);
             for (int p = 0; p < kPictures; ++p) {
-                const std::string address = "http://img.example/" + std::to_string(t) + "/" + std::to_string(p);
+                const std::string address =
+                    "http://img.example/" + std::to_string(t) + "/" + std::to_string(p);
                 if (p % 3 == 0) {
                     outcome.picture_failed(t, address, "", {FailureReason::TimedOut});
                 } else {
@@ -155,8 +185,9 @@ TEST(BatchOutcome, RecordsFromManyThreadsAtOnce) {
         if (record.index > kThreads) continue;
         ASSERT_EQ(record.pictures.size(), static_cast<size_t>(kPictures));
         for (int p = 0; p < kPictures; ++p) {
-            EXPECT_EQ(record.pictures[static_cast<size_t>(p)].address,
-                      "http://img.example/" + std::to_string(record.index) + "/" + std::to_string(p));
+            EXPECT_EQ(
+                record.pictures[static_cast<size_t>(p)].address,
+                "http://img.example/" + std::to_string(record.index) + "/" + std::to_string(p));
         }
     }
 }

@@ -24,17 +24,22 @@ using package_test::gbk;
 void record_sample(BatchOutcome& outcome, const Text& folder) {
     const Text item = "http://item.taobao.com/item.htm?id=1,2";
     outcome.begin_address(1, item, AddressKind::Item);
-    outcome.picture_saved(1, "http://img.example/a.jpg", folder + gbk("1_青禾淘图\\主图及属性图\\1.jpg"));
-    outcome.picture_skipped(1, "http://img.example/b.jpg", folder + gbk("1_青禾淘图\\主图及属性图\\2.jpg"));
-    outcome.picture_failed(1, "http://img.example/c.jpg", folder + gbk("1_青禾淘图\\主图及属性图\\3.jpg"),
+    outcome.picture_saved(1, "http://img.example/a.jpg",
+                          folder + gbk("1_青禾淘图\\主图及属性图\\1.jpg"));
+    outcome.picture_skipped(1, "http://img.example/b.jpg",
+                            folder + gbk("1_青禾淘图\\主图及属性图\\2.jpg"));
+    outcome.picture_failed(1, "http://img.example/c.jpg",
+                           folder + gbk("1_青禾淘图\\主图及属性图\\3.jpg"),
                            {FailureReason::HttpStatus, 404});
     outcome.begin_address(2, "http://img.example/p.jpg_.webp", AddressKind::Picture);
-    outcome.picture_failed(2, "http://img.example/p.jpg", folder + "p.jpg", {FailureReason::NotAPicture});
+    outcome.picture_failed(2, "http://img.example/p.jpg", folder + "p.jpg",
+                           {FailureReason::NotAPicture});
     outcome.begin_address(3, "http://item.taobao.com/item.htm?id=3", AddressKind::Item);
     outcome.picture_failed(3, "http://img.example/e.jpg", "", {FailureReason::Broken});
     outcome.address_failed(3, {FailureReason::Blocked});
     outcome.begin_address(4, gbk("/home/u/货品.csv"), AddressKind::Package);
-    outcome.picture_failed(4, "http://img.example/say \"hi\".jpg", "E:\\other\\x.jpg", {FailureReason::TimedOut});
+    outcome.picture_failed(4, "http://img.example/say \"hi\".jpg", "E:\\other\\x.jpg",
+                           {FailureReason::TimedOut});
     outcome.picture_failed(4, "http://img.example/c.jpg", "", {FailureReason::HttpStatus, 404});
 }
 
@@ -49,14 +54,19 @@ const Text kFolder = gbk("D:\\save\\20131117800共淘图4个地址\\");
 TEST(BatchReport, OneSpreadsheetLinePerPictureAndPerFailedAddress) {
     const Text q = "\"http://item.taobao.com/item.htm?id=1,2\"";
     const Text expected =
-        gbk("序号,类型,地址,图片地址,结果,原因,文件\r\n") +
-        gbk("1,宝贝,") + q + gbk(",http://img.example/a.jpg,已保存,,1_青禾淘图\\主图及属性图\\1.jpg\r\n") +
-        gbk("1,宝贝,") + q + gbk(",http://img.example/b.jpg,已存在,,1_青禾淘图\\主图及属性图\\2.jpg\r\n") +
-        gbk("1,宝贝,") + q + gbk(",http://img.example/c.jpg,失败,HTTP状态404,1_青禾淘图\\主图及属性图\\3.jpg\r\n") +
-        gbk("2,图片,http://img.example/p.jpg_.webp,http://img.example/p.jpg,失败,不是图片,p.jpg\r\n") +
+        gbk("序号,类型,地址,图片地址,结果,原因,文件\r\n") + gbk("1,宝贝,") + q +
+        gbk(",http://img.example/a.jpg,已保存,,1_青禾淘图\\主图及属性图\\1.jpg\r\n") +
+        gbk("1,宝贝,") + q +
+        gbk(",http://img.example/b.jpg,已存在,,1_青禾淘图\\主图及属性图\\2.jpg\r\n") +
+        gbk("1,宝贝,") + q +
+        gbk(",http://img.example/c.jpg,失败,HTTP状态404,1_青禾淘图\\主图及属性图\\3.jpg\r\n") +
+        gbk("2,图片,http://img.example/p.jpg_.webp,http://img.example/"
+            "p.jpg,失败,不是图片,p.jpg\r\n") +
         gbk("3,宝贝,http://item.taobao.com/item.htm?id=3,,失败,被拦截,\r\n") +
-        gbk("3,宝贝,http://item.taobao.com/item.htm?id=3,http://img.example/e.jpg,失败,连接中断,\r\n") +
-        gbk("4,数据包,/home/u/货品.csv,\"http://img.example/say \"\"hi\"\".jpg\",失败,超时,E:\\other\\x.jpg\r\n") +
+        gbk("3,宝贝,http://item.taobao.com/item.htm?id=3,http://img.example/"
+            "e.jpg,失败,连接中断,\r\n") +
+        gbk("4,数据包,/home/u/货品.csv,\"http://img.example/say "
+            "\"\"hi\"\".jpg\",失败,超时,E:\\other\\x.jpg\r\n") +
         gbk("4,数据包,/home/u/货品.csv,http://img.example/c.jpg,失败,HTTP状态404,\r\n");
     EXPECT_EQ(outcome_report_csv(sample_records(kFolder), kFolder), expected);
 }
@@ -68,10 +78,11 @@ TEST(BatchReport, AnEmptyBatchHasOnlyTheHeader) {
 TEST(BatchReport, FailedListHoldsWhatToRunAgainEachOnce) {
     // The blocked item is listed itself, not its picture; the picture that
     // failed in two places is listed once.
-    const Text expected = "http://img.example/c.jpg\r\n"
-                          "http://img.example/p.jpg\r\n"
-                          "http://item.taobao.com/item.htm?id=3\r\n"
-                          "http://img.example/say \"hi\".jpg\r\n";
+    const Text expected =
+        "http://img.example/c.jpg\r\n"
+        "http://img.example/p.jpg\r\n"
+        "http://item.taobao.com/item.htm?id=3\r\n"
+        "http://img.example/say \"hi\".jpg\r\n";
     EXPECT_EQ(failed_address_list(sample_records(kFolder)), expected);
 }
 
@@ -134,7 +145,8 @@ protected:
 
     std::set<std::string> names() const {
         std::set<std::string> out;
-        for (const auto& entry : fs::directory_iterator(native)) out.insert(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(native))
+            out.insert(entry.path().filename().string());
         return out;
     }
     std::string read(const std::string& name) const {
@@ -156,7 +168,8 @@ TEST_F(ReportFolder, WritesBothFilesIntoTheBatchFolder) {
     EXPECT_EQ(read("淘图报告.csv"), outcome_report_csv(outcome.records(), program));
     EXPECT_EQ(read("失败地址.txt"), failed_address_list(outcome.records()));
     // Files below the batch folder are named relative to it.
-    EXPECT_NE(read("淘图报告.csv").find(gbk(",已保存,,1_青禾淘图\\主图及属性图\\1.jpg\r\n")), std::string::npos);
+    EXPECT_NE(read("淘图报告.csv").find(gbk(",已保存,,1_青禾淘图\\主图及属性图\\1.jpg\r\n")),
+              std::string::npos);
 
     // Kept current: a later write replaces both whole.
     BatchOutcome later;

@@ -40,6 +40,7 @@ Failure picture_failure(const FetchResult& result) {
 void BatchOutcome::reset() {
     std::lock_guard lock(m_mutex);
     m_addresses.clear();
+    m_recordings.clear();
 }
 
 AddressRecord& BatchOutcome::entry(int index) {
@@ -58,11 +59,14 @@ void BatchOutcome::begin_address(int index, std::string_view address, AddressKin
 void BatchOutcome::address_failed(int index, Failure failure) {
     std::lock_guard lock(m_mutex);
     entry(index).failure = failure;
+    m_recordings.push_back({index, -1});
 }
 
 void BatchOutcome::add_picture(int index, PictureRecord picture) {
     std::lock_guard lock(m_mutex);
-    entry(index).pictures.push_back(std::move(picture));
+    std::vector<PictureRecord>& pictures = entry(index).pictures;
+    pictures.push_back(std::move(picture));
+    m_recordings.push_back({index, static_cast<int>(pictures.size()) - 1});
 }
 
 void BatchOutcome::picture_saved(int index, std::string_view address, std::string_view file) {
@@ -97,11 +101,32 @@ OutcomeCounts count_outcome(const std::vector<AddressRecord>& records) {
 
 OutcomeCounts BatchOutcome::counts() const { return count_outcome(records()); }
 
-std::vector<AddressRecord> BatchOutcome::records() const {
+std::vector<AddressRecord> BatchOutcome::records(size_t* position) const {
     std::lock_guard lock(m_mutex);
     std::vector<AddressRecord> out;
     out.reserve(m_addresses.size());
     for (const auto& [index, record] : m_addresses) out.push_back(record);
+    if (position) *position = m_recordings.size();
+    return out;
+}
+
+std::vector<AddressRecord> BatchOutcome::recorded_since(size_t& position) const {
+    std::lock_guard lock(m_mutex);
+    std::vector<AddressRecord> out;
+    for (; position < m_recordings.size(); ++position) {
+        const Recording& recording = m_recordings[position];
+        const AddressRecord& whole = m_addresses.at(recording.index);
+        AddressRecord part;
+        part.index = whole.index;
+        part.address = whole.address;
+        part.kind = whole.kind;
+        if (recording.picture < 0) {
+            part.failure = whole.failure;
+        } else {
+            part.pictures.push_back(whole.pictures.at(static_cast<size_t>(recording.picture)));
+        }
+        out.push_back(std::move(part));
+    }
     return out;
 }
 

@@ -110,15 +110,28 @@ public:
 
     OutcomeCounts counts() const;
     bool any_failed() const { return counts().any_failed(); }
-    // Every address recorded, by index.
-    std::vector<AddressRecord> records() const;
+    // Every address recorded, by index. With position, also the point in
+    // the order of recording that this snapshot reaches (see recorded_since).
+    std::vector<AddressRecord> records(size_t* position = nullptr) const;
+    // What was recorded after position (0 for the start), in the order it
+    // was recorded: one record per failed address or picture, holding only
+    // that failure or picture. position moves past them. Costs only what is
+    // new, so a report can be kept current through a long batch.
+    std::vector<AddressRecord> recorded_since(size_t& position) const;
 
 private:
+    // One recording: a picture of an address, or (picture < 0) its failure.
+    struct Recording {
+        int index;
+        int picture;
+    };
+
     AddressRecord& entry(int index);  // m_mutex held
     void add_picture(int index, PictureRecord picture);
 
     mutable std::mutex m_mutex;
     std::map<int, AddressRecord> m_addresses;
+    std::vector<Recording> m_recordings;
 };
 
 }  // namespace qinghe

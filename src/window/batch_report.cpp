@@ -2,7 +2,6 @@
 
 #include <set>
 
-#include "base/files.h"
 #include "base/gbk_text.h"
 
 namespace qinghe {
@@ -101,8 +100,14 @@ Text failure_text(const Failure& failure) {
 }
 
 Text outcome_report_csv(const std::vector<AddressRecord>& records, std::string_view batch_folder) {
-    Text csv = csv_line({gbk_text("序号"), gbk_text("类型"), gbk_text("地址"), gbk_text("图片地址"),
-                         gbk_text("结果"), gbk_text("原因"), gbk_text("文件")});
+    return csv_line({gbk_text("序号"), gbk_text("类型"), gbk_text("地址"), gbk_text("图片地址"),
+                     gbk_text("结果"), gbk_text("原因"), gbk_text("文件")}) +
+           outcome_report_lines(records, batch_folder);
+}
+
+Text outcome_report_lines(const std::vector<AddressRecord>& records,
+                          std::string_view batch_folder) {
+    Text csv;
     for (const AddressRecord& record : records) {
         const Text number = std::to_string(record.index);
         const Text kind = kind_text(record.kind);
@@ -119,12 +124,11 @@ Text outcome_report_csv(const std::vector<AddressRecord>& records, std::string_v
     return csv;
 }
 
-Text failed_address_list(const std::vector<AddressRecord>& records) {
-    Text list;
+std::vector<Text> failed_addresses(const std::vector<AddressRecord>& records) {
+    std::vector<Text> out;
     std::set<Text> listed;
     auto add = [&](const Text& address) {
-        if (address.empty() || !listed.insert(address).second) return;
-        list += address + "\r\n";
+        if (!address.empty() && listed.insert(address).second) out.push_back(address);
     };
     for (const AddressRecord& record : records) {
         // Running the address again redoes its pictures too.
@@ -136,20 +140,13 @@ Text failed_address_list(const std::vector<AddressRecord>& records) {
             if (picture.result == PictureResult::Failed) add(picture.address);
         }
     }
+    return out;
+}
+
+Text failed_address_list(const std::vector<AddressRecord>& records) {
+    Text list;
+    for (const Text& address : failed_addresses(records)) list += address + "\r\n";
     return list;
-}
-
-bool write_outcome_files(std::string_view batch_folder, const std::vector<AddressRecord>& records) {
-    const bool report = write_file(join_text({batch_folder, outcome_report_file_name()}),
-                                   outcome_report_csv(records, batch_folder));
-    const bool list = write_file(join_text({batch_folder, failed_list_file_name()}),
-                                 failed_address_list(records));
-    return report && list;
-}
-
-bool write_outcome_files_if_failed(std::string_view batch_folder, const BatchOutcome& outcome) {
-    const std::vector<AddressRecord> records = outcome.records();
-    return count_outcome(records).any_failed() && write_outcome_files(batch_folder, records);
 }
 
 Text outcome_summary_text(const OutcomeCounts& counts) {

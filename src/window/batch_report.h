@@ -1,4 +1,5 @@
-// The files and texts made from a batch's outcome record.
+// The files and texts made from a batch's outcome record (outcome_files.h
+// writes the files).
 //
 // 淘图报告.csv: GBK, CR LF, one line per picture under this header:
 //   序号,类型,地址,图片地址,结果,原因,文件
@@ -36,15 +37,11 @@ Text failure_text(const Failure& failure);
 // batch_folder: the batch folder's path with its closing "\\", as the
 // workers build it; files below it are shown relative to it.
 Text outcome_report_csv(const std::vector<AddressRecord>& records, std::string_view batch_folder);
+// The report without its header line.
+Text outcome_report_lines(const std::vector<AddressRecord>& records, std::string_view batch_folder);
 Text failed_address_list(const std::vector<AddressRecord>& records);
-
-// Writes both files into the batch folder (path with its closing "\\"),
-// each whole under its final name or not at all. True when both were written.
-bool write_outcome_files(std::string_view batch_folder, const std::vector<AddressRecord>& records);
-// The rule for a batch: the files are written only when something failed,
-// so a batch without failures leaves the same tree as before. True when
-// they were written.
-bool write_outcome_files_if_failed(std::string_view batch_folder, const BatchOutcome& outcome);
+// The addresses of failed_address_list, in order, each once.
+std::vector<Text> failed_addresses(const std::vector<AddressRecord>& records);
 
 // One line for the end of a batch (no line break), e.g.
 // 共5个地址（宝贝3个），地址失败1个；图片新保存12个，已存在2个，失败1个

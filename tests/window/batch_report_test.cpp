@@ -1,20 +1,12 @@
 #include "window/batch_report.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <set>
-#include <sstream>
-
-#include "base/native_path.h"
 #include "support/gbk_literal.h"
 
 namespace qinghe {
 namespace {
 
-namespace fs = std::filesystem;
 using package_test::gbk;
 
 // One batch with each kind of line: an item with saved, skipped and failed
@@ -129,70 +121,6 @@ TEST(BatchReport, SummaryLineAndFailedCount) {
     counts.addresses_failed = 0;
     counts.pictures_failed = 0;
     EXPECT_EQ(failed_count_suffix(counts), "");
-}
-
-// A fresh folder, in native and in program form (with its closing "\\").
-class ReportFolder : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "qinghe-report-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        native = pattern;
-        ASSERT_TRUE(from_native_path(native.string(), program));
-        program += "\\";
-    }
-    void TearDown() override { fs::remove_all(native); }
-
-    std::set<std::string> names() const {
-        std::set<std::string> out;
-        for (const auto& entry : fs::directory_iterator(native))
-            out.insert(entry.path().filename().string());
-        return out;
-    }
-    std::string read(const std::string& name) const {
-        std::ifstream in(native / name, std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
-
-    fs::path native;
-    Text program;
-};
-
-TEST_F(ReportFolder, WritesBothFilesIntoTheBatchFolder) {
-    BatchOutcome outcome;
-    record_sample(outcome, program);
-    ASSERT_TRUE(write_outcome_files_if_failed(program, outcome));
-    EXPECT_EQ(names(), (std::set<std::string>{"淘图报告.csv", "失败地址.txt"}));
-    EXPECT_EQ(read("淘图报告.csv"), outcome_report_csv(outcome.records(), program));
-    EXPECT_EQ(read("失败地址.txt"), failed_address_list(outcome.records()));
-    // Files below the batch folder are named relative to it.
-    EXPECT_NE(read("淘图报告.csv").find(gbk(",已保存,,1_青禾淘图\\主图及属性图\\1.jpg\r\n")),
-              std::string::npos);
-
-    // Kept current: a later write replaces both whole.
-    BatchOutcome later;
-    later.begin_address(1, "http://img.example/z.jpg", AddressKind::Picture);
-    later.picture_failed(1, "http://img.example/z.jpg", "", {FailureReason::TimedOut});
-    ASSERT_TRUE(write_outcome_files_if_failed(program, later));
-    EXPECT_EQ(names(), (std::set<std::string>{"淘图报告.csv", "失败地址.txt"}));
-    EXPECT_EQ(read("失败地址.txt"), "http://img.example/z.jpg\r\n");
-}
-
-TEST_F(ReportFolder, ABatchWithoutFailuresWritesNothing) {
-    BatchOutcome outcome;
-    outcome.begin_address(1, "http://item.taobao.com/item.htm?id=1", AddressKind::Item);
-    outcome.picture_saved(1, "http://img.example/a.jpg", program + "a.jpg");
-    outcome.picture_skipped(1, "http://img.example/b.jpg", program + "b.jpg");
-    EXPECT_FALSE(write_outcome_files_if_failed(program, outcome));
-    EXPECT_FALSE(write_outcome_files_if_failed(program, BatchOutcome{}));
-    EXPECT_TRUE(names().empty());
-}
-
-TEST_F(ReportFolder, AMissingFolderIsReported) {
-    EXPECT_FALSE(write_outcome_files(program + "missing\\", sample_records(program)));
-    EXPECT_TRUE(names().empty());
 }
 
 }  // namespace

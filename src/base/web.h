@@ -30,7 +30,7 @@ struct FetchResult {
     bool complete = false;  // false when the transfer failed or broke off
     long status = 0;        // HTTP status of the last response, 0 when none
     FetchError error = FetchError::None;  // why it did not complete; None when it did
-    long retry_after_seconds = 0;            // the last response's Retry-After; 0 when none
+    long retry_after_seconds = 0;         // the last response's Retry-After; 0 when none
 };
 
 // The body of a GET of the address; empty when nothing could be fetched.

@@ -2,7 +2,7 @@
 //
 // Every call builds its own easy handle; the handles meet only in one
 // process-wide share that holds cookies and the DNS cache, guarded by one
-// mutex per kind of shared data. Nothing is retried.
+// mutex per kind of shared data. Nothing is retried here (see fetch_retry.h).
 #include "base/web.h"
 
 #include <curl/curl.h>
@@ -234,6 +234,29 @@ CURLcode add_extra_authorities(CURL*, void* ssl_context, void* pem_file) {
     return CURLE_OK;
 }
 
+FetchError fetch_error(CURLcode code) {
+    switch (code) {
+    case CURLE_OK:
+        return FetchError::None;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return FetchError::RedirectRefused;  // the address itself was checked before
+    case CURLE_TOO_MANY_REDIRECTS:
+        return FetchError::TooManyRedirects;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+        return FetchError::NoConnection;
+    case CURLE_OPERATION_TIMEDOUT:  // the connect time-out and the low-speed abort alike
+        return FetchError::TimedOut;
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+        return FetchError::Broken;
+    default:
+        return FetchError::Other;
+    }
+}
+
 }  // namespace
 
 void set_extra_ca_file(const std::string& pem_file) {
@@ -268,6 +291,7 @@ std::vector<std::string> connect_to_routes() {
 
 FetchResult fetch_url_checked(std::string_view address) {
     FetchResult result;
+    result.error = FetchError::NotSent;  // until the request has gone out
     // The fragment is the browser's business; it never goes to the server.
     address = address.substr(0, address.find('#'));
     if (address.empty()) {
@@ -356,6 +380,12 @@ FetchResult fetch_url_checked(std::string_view address) {
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     result.status = status;
     result.complete = code == CURLE_OK && !transfer.capped;
+    result.error = transfer.capped ? FetchError::BodyTooLarge : fetch_error(code);
+    // libcurl reads both forms of the header (seconds and an HTTP date).
+    curl_off_t retry_after = 0;
+    if (curl_easy_getinfo(h, CURLINFO_RETRY_AFTER, &retry_after) == CURLE_OK && retry_after > 0) {
+        result.retry_after_seconds = static_cast<long>(retry_after);
+    }
     result.body = std::move(transfer.body);
     return result;
 }

@@ -11,10 +11,26 @@
 
 namespace qinghe {
 
+// Why a transfer did not complete. The kinds are what a caller needs to
+// tell a failure worth another try from one that will fail again.
+enum class FetchError {
+    None,              // the transfer completed (look at the status)
+    NotSent,           // empty or unusable address, a scheme other than http/https
+    RedirectRefused,   // a redirect to a scheme other than http/https
+    TooManyRedirects,  // more redirects than the limit
+    NoConnection,      // the host is unknown or refused the connection
+    TimedOut,          // no connection within the connect time-out, or the transfer stalled
+    Broken,            // reset, empty reply, or a body shorter than announced
+    BodyTooLarge,      // the body passed the size cap
+    Other,             // anything else the client reported (TLS and the like)
+};
+
 struct FetchResult {
     Bytes body;             // what arrived, whatever the status
     bool complete = false;  // false when the transfer failed or broke off
     long status = 0;        // HTTP status of the last response, 0 when none
+    FetchError error = FetchError::None;  // why it did not complete; None when it did
+    long retry_after_seconds = 0;         // the last response's Retry-After; 0 when none
 };
 
 // The body of a GET of the address; empty when nothing could be fetched.

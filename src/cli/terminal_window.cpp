@@ -1,5 +1,6 @@
 #include "cli/terminal_window.h"
 
+#include <algorithm>
 #include <map>
 
 #include "base/encoding.h"
@@ -9,6 +10,10 @@ namespace qinghe {
 
 namespace {
 constexpr int kBarWidth = 30;
+
+// The bar's positions run from 0 to 100, but a stage's arithmetic may set
+// more (or less); the terminal shows the nearest end rather than 1490 %.
+int shown_position(int position) { return std::clamp(position, 0, 100); }
 }  // namespace
 
 std::string terminal_text(const Text& gbk) {
@@ -94,7 +99,7 @@ void TerminalWindow::set_progress(int position) {
     if (m_settings.live_bar) {
         draw_bar();
     } else {
-        std::fprintf(m_settings.out, "progress %d%%\n", position);
+        std::fprintf(m_settings.out, "progress %d%%\n", shown_position(position));
         std::fflush(m_settings.out);
     }
 }
@@ -141,11 +146,12 @@ void TerminalWindow::batch_finished() {
 
 void TerminalWindow::draw_bar() {
     if (!m_settings.live_bar) return;
-    const int filled = m_progress * kBarWidth / 100;
+    const int shown = shown_position(m_progress);
+    const int filled = shown * kBarWidth / 100;
     std::string bar = "\r\x1b[K[";
     bar.append(static_cast<size_t>(filled), '#');
     bar.append(static_cast<size_t>(kBarWidth - filled), '.');
-    bar += "] " + std::to_string(m_progress) + "%  " + terminal_text(m_counter);
+    bar += "] " + std::to_string(shown) + "%  " + terminal_text(m_counter);
     std::fputs(bar.c_str(), m_settings.out);
     std::fflush(m_settings.out);
     m_bar_shown = true;

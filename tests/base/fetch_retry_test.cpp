@@ -11,13 +11,13 @@
 #include <thread>
 #include <vector>
 
-#include "support/loopback_server.h"
+#include "demo/loopback_server.h"
 
 namespace qinghe {
 namespace {
 
 using namespace std::chrono_literals;
-using test_support::LoopbackServer;
+using demo::LoopbackServer;
 
 FetchResult failed_with(FetchError error, long status = 0, long retry_after = 0) {
     FetchResult r;

@@ -62,12 +62,12 @@ TEST(LooksLikePicture, KnowsThePictureFormatsByTheirFirstBytes) {
 // tests; a save step that checks bodies must keep saving every one of them.
 TEST(LooksLikePicture, AcceptsEveryPictureTheDemoMarketplaceServes) {
     for (const char* kind : {"jpg", "png", "gif"}) {
-        EXPECT_TRUE(looks_like_picture(test_support::tiny_picture(kind, "tag"))) << kind;
+        EXPECT_TRUE(looks_like_picture(demo::tiny_picture(kind, "tag"))) << kind;
     }
-    test_support::FakeMarket market;
-    test_support::add_demo_items(market);
+    demo::FakeMarket market;
+    demo::add_demo_items(market);
     int pictures = 0;
-    for (const test_support::MarketItem& item : test_support::demo_items()) {
+    for (const demo::MarketItem& item : demo::demo_items()) {
         for (const auto* list :
              {&item.main_pictures, &item.description_pictures, &item.style_sheet_pictures}) {
             for (const std::string& address : *list) {

@@ -7,7 +7,7 @@
 namespace qinghe {
 namespace {
 
-using package_test::gbk;
+using test_support::gbk;
 
 // One batch with each kind of line: an item with saved, skipped and failed
 // pictures, a picture address that answered a page, an item that was

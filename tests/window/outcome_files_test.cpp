@@ -16,7 +16,7 @@ namespace qinghe {
 namespace {
 
 namespace fs = std::filesystem;
-using package_test::gbk;
+using test_support::gbk;
 
 const std::set<std::string> kBothFiles = {"淘图报告.csv", "失败地址.txt"};
 

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "base/files.h"
+#include "base/text_number.h"
 #include "base/threads.h"
 #include "harvest/harvest_item.h"
 #include "engine/package_localizer.h"

@@ -2,6 +2,7 @@
 
 #include "base/files.h"
 #include "base/native_path.h"
+#include "base/text_number.h"
 #include "base/web.h"
 #include "engine/dispatcher.h"
 #include "harvest/harvest_paths.h"

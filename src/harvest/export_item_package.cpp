@@ -3,6 +3,7 @@
 #include "base/date_time.h"
 #include "base/files.h"
 #include "base/html.h"
+#include "base/text_number.h"
 #include "base/web.h"
 #include "package/item_page.h"
 #include "package/data_package.h"

@@ -1,6 +1,7 @@
 #include "harvest/main_picture_stage.h"
 
 #include "base/files.h"
+#include "base/text_number.h"
 #include "harvest/harvest_paths.h"
 #include "harvest/save_picture.h"
 

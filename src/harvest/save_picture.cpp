@@ -1,6 +1,7 @@
 #include "harvest/save_picture.h"
 
 #include "base/files.h"
+#include "base/text_number.h"
 #include "base/web.h"
 
 namespace qinghe {

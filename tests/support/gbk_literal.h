@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/html.h"
+#include "base/gbk.h"
 
 namespace qinghe::package_test {
 

@@ -28,7 +28,6 @@ public:
     int count() const { return static_cast<int>(m_items.size()); }
     // Element n (1-based); the empty text for a number outside 1..count.
     const Text& at(int n) const;
-    void append(Text t) { m_items.push_back(std::move(t)); }
     const std::vector<Text>& items() const { return m_items; }
 
 private:
@@ -40,7 +39,8 @@ private:
 // starts a double-byte character; a lead byte at the very end stands alone.
 // This is the one rule of every text scan, cut and walk of the program, so
 // that they all agree on where characters start. (File names that go to the
-// file system follow code page 936 itself: see gbk_character_length.)
+// file system follow code page 936 itself: see gbk_character_length in
+// base/gbk.h.)
 size_t character_length(std::string_view t, size_t i);
 
 // Equal when ASCII letters are taken in either case; other bytes must match.

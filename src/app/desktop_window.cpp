@@ -262,7 +262,7 @@ void DesktopWindow::set_dispatch_timer(int period_ms) {
 }
 
 int DesktopWindow::show_message(const Text& text, int /*style*/, const Text& caption) {
-    const QString shown_caption = caption.empty() ? to_qstring(kDefaultMessageCaption) : to_qstring(caption);
+    const QString shown_caption = caption.empty() ? to_qstring(default_message_caption()) : to_qstring(caption);
     return show_message_box(to_qstring(text), shown_caption);
 }
 

@@ -1,6 +1,6 @@
 #include "app/qt_text.h"
 
-#include "base/html.h"
+#include "base/gbk.h"
 
 namespace qinghe::app {
 

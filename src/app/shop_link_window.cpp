@@ -49,7 +49,7 @@ public:
     }
     void clear_shop_link_box() override { m_window.shop_link_box()->clear(); }
     void show_message(const Text& text) override {
-        app::show_message_box(app::to_qstring(text), app::to_qstring(kDefaultMessageCaption));
+        app::show_message_box(app::to_qstring(text), app::to_qstring(default_message_caption()));
     }
 
 private:

@@ -50,7 +50,7 @@ void install_message_handler(const std::shared_ptr<MainWindow>& window) {
         if (auto target = weak.lock(); target && !target->is_closed())
             return target->show_message(text, style, caption);
         if (QThread::currentThread() == qApp->thread())
-            return show_message_box(to_qstring(text), to_qstring(caption.empty() ? kDefaultMessageCaption : caption));
+            return show_message_box(to_qstring(text), to_qstring(caption.empty() ? default_message_caption() : caption));
         return 1;
     });
 }

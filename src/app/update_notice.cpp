@@ -4,6 +4,7 @@
 #include "app/qt_text.h"
 #include "app/shell.h"
 #include "base/message.h"
+#include "base/text_number.h"
 #include "base/threads.h"
 #include "base/web.h"
 #include "window/main_window.h"

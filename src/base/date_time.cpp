@@ -11,6 +11,8 @@
 #include <ctime>
 #include <mutex>
 
+#include "base/text_number.h"
+
 namespace qinghe {
 
 namespace {
@@ -129,5 +131,11 @@ int day_of(DateTime d) { return civil_of(d).day; }
 int hour_of(DateTime d) { return static_cast<int>(split(d).second / 3600); }
 int minute_of(DateTime d) { return static_cast<int>(split(d).second / 60 % 60); }
 int second_of(DateTime d) { return static_cast<int>(split(d).second % 60); }
+
+Text format_date_time(DateTime d) {
+    return join_text({number_to_text(year_of(d)), "-", number_to_text(month_of(d)), "-",
+                      number_to_text(day_of(d)), " ", number_to_text(hour_of(d)), ":",
+                      number_to_text(minute_of(d)), ":", number_to_text(second_of(d))});
+}
 
 }  // namespace qinghe

@@ -27,4 +27,7 @@ int hour_of(DateTime d);
 int minute_of(DateTime d);
 int second_of(DateTime d);
 
+// "2013-5-7 9:3:0": every part in decimal without leading zeros.
+Text format_date_time(DateTime d);
+
 }  // namespace qinghe

@@ -10,27 +10,14 @@
 namespace qinghe {
 namespace {
 
-bool iequals(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // GBK as code page 936 means it: CP936 keeps byte 0x80 as the euro sign.
 // glibc's "UCS-2" reads and writes host order and ignores a byte-order
 // mark, so the order is chosen here: big-endian unless a mark says otherwise.
 std::string iconv_name(std::string_view name) {
-    if (iequals(name, "GBK")) {
+    if (equal_ignoring_case(name, "GBK")) {
         return "CP936";
     }
-    if (iequals(name, "UCS-2")) {
+    if (equal_ignoring_case(name, "UCS-2")) {
         return "UCS-2BE";
     }
     return std::string(name);
@@ -46,7 +33,7 @@ constexpr int kMaxAttempts = 12;
 
 Bytes convert_encoding(std::string_view data, std::string_view from, std::string_view to) {
     std::string from_name = iconv_name(from);
-    if (iequals(from, "UCS-2") && data.size() >= 2) {
+    if (equal_ignoring_case(from, "UCS-2") && data.size() >= 2) {
         const auto b0 = static_cast<unsigned char>(data[0]);
         const auto b1 = static_cast<unsigned char>(data[1]);
         if (b0 == 0xFF && b1 == 0xFE) {

@@ -1,4 +1,4 @@
-// Whole-file reads and writes, folders, and an in-memory text buffer.
+// Whole-file reads and writes, and folders.
 //
 // File names are in the program's own form ("\\" separators, GBK); the
 // native-path layer maps them to the file system.
@@ -20,19 +20,5 @@ inline bool write_file(std::string_view name, std::string_view data) { return wr
 bool file_exists(std::string_view name);
 // Creates exactly the last element; false when it exists or the parent is missing.
 bool create_directory(std::string_view path);
-
-class TextBuffer {
-public:
-    void open();
-    void write_text(std::string_view t);
-    void rewind();
-    // From the position to the end, stopping before a zero byte or 0x1A.
-    Text read_text();
-    void close();
-
-private:
-    std::string m_data;
-    size_t m_position = 0;
-};
 
 }  // namespace qinghe

@@ -1,4 +1,4 @@
-// GBK (code page 936) conversions through glibc iconv.
+// GBK (code page 936) conversions through glibc iconv, and UTF-8 decoding.
 //
 // "CP936" rather than "GBK" so that the byte 0x80 is the euro sign, as on
 // code page 936.
@@ -7,8 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "base/gbk_detail.h"
-#include "base/html.h"
+#include "base/gbk.h"
 
 namespace qinghe {
 
@@ -59,9 +58,16 @@ private:
 
 bool is_valid_code_point(char32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
 
-}  // namespace
+bool in_range(unsigned char b, unsigned char low, unsigned char high) { return b >= low && b <= high; }
 
-namespace detail {
+// Code page 936: a lead byte 0x81..0xFE followed by a trail byte
+// 0x40..0x7E or 0x80..0xFE forms one character. The trail range holds 0x5C,
+// so "\\" after a lead byte is part of a character (運 is DF 5C), never a
+// separator. "/" (0x2F) and the control bytes are never trail bytes.
+bool is_gbk_lead_byte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+bool is_gbk_trail_byte(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+
+}  // namespace
 
 Text code_points_to_gbk(const std::u32string& code_points) {
     Text out;
@@ -88,7 +94,53 @@ Text code_points_to_gbk(const std::u32string& code_points) {
     return out;
 }
 
-}  // namespace detail
+Text utf8_to_text(std::string_view data) {
+    // Each ill-formed sequence (its longest valid-looking start, or one
+    // stray byte) becomes one "?", as a UTF-8 decoder that writes U+FFFD
+    // does before the GBK step.
+    std::u32string code_points;
+    size_t i = 0;
+    while (i < data.size()) {
+        auto b0 = static_cast<unsigned char>(data[i]);
+        if (b0 < 0x80) {
+            if (b0 == 0) break;
+            code_points.push_back(b0);
+            ++i;
+            continue;
+        }
+        int need = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        char32_t c = 0;
+        if (in_range(b0, 0xC2, 0xDF)) {
+            need = 1, c = b0 & 0x1F;
+        } else if (in_range(b0, 0xE0, 0xEF)) {
+            need = 2, c = b0 & 0x0F;
+            if (b0 == 0xE0) low = 0xA0;
+            if (b0 == 0xED) high = 0x9F;
+        } else if (in_range(b0, 0xF0, 0xF4)) {
+            need = 3, c = b0 & 0x07;
+            if (b0 == 0xF0) low = 0x90;
+            if (b0 == 0xF4) high = 0x8F;
+        } else {
+            code_points.push_back(kGbkReplacement);
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        bool complete = true;
+        for (int k = 0; k < need; ++k, ++j) {
+            if (j >= data.size() || !in_range(static_cast<unsigned char>(data[j]), low, high)) {
+                complete = false;
+                break;
+            }
+            c = (c << 6) | (static_cast<unsigned char>(data[j]) & 0x3F);
+            low = 0x80, high = 0xBF;
+        }
+        code_points.push_back(complete ? c : static_cast<char32_t>(kGbkReplacement));
+        i = j;
+    }
+    return code_points_to_gbk(code_points);
+}
 
 std::string gbk_to_utf8(std::string_view gbk) {
     std::string out;
@@ -113,6 +165,14 @@ bool utf8_to_gbk(std::string_view utf8, Text& out) {
         return false;
     }
     return true;
+}
+
+size_t gbk_character_length(std::string_view t, size_t i) {
+    if (i + 1 < t.size() && is_gbk_lead_byte(static_cast<unsigned char>(t[i])) &&
+        is_gbk_trail_byte(static_cast<unsigned char>(t[i + 1]))) {
+        return 2;
+    }
+    return 1;
 }
 
 }  // namespace qinghe

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "base/html.h"
+#include "base/gbk.h"
 
 namespace qinghe {
 

@@ -3,10 +3,14 @@
 
 #include <mutex>
 
+#include "base/gbk_text.h"
+
 namespace qinghe {
 
-// "信息："
-const char* const kDefaultMessageCaption = "\xD0\xC5\xCF\xA2\xA3\xBA";
+const Text& default_message_caption() {
+    static const Text caption = gbk_text("信息：");
+    return caption;
+}
 
 namespace {
 

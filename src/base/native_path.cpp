@@ -1,35 +1,15 @@
 // The program's paths ("\\", GBK) and the file system's (POSIX "/", UTF-8).
 #include "base/native_path.h"
 
-#include "base/html.h"
+#include "base/gbk.h"
 
 namespace qinghe {
-namespace {
-
-// Code page 936: a lead byte 0x81..0xFE followed by a trail byte
-// 0x40..0x7E or 0x80..0xFE forms one character. The trail range holds 0x5C,
-// so "\\" after a lead byte is part of a character (運 is DF 5C), never a
-// separator. "/" (0x2F) and the control bytes are never trail bytes.
-bool is_lead_byte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
-bool is_trail_byte(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
-
-// Length of the character at position i: 2 for a lead byte with a trail
-// byte after it, else 1 (a lone lead byte stands for itself).
-size_t char_length(std::string_view t, size_t i) {
-    if (i + 1 < t.size() && is_lead_byte(static_cast<unsigned char>(t[i])) &&
-        is_trail_byte(static_cast<unsigned char>(t[i + 1]))) {
-        return 2;
-    }
-    return 1;
-}
-
-}  // namespace
 
 std::string to_native_path(std::string_view program_path) {
     std::string gbk;
     gbk.reserve(program_path.size());
     for (size_t i = 0; i < program_path.size();) {
-        size_t n = char_length(program_path, i);
+        size_t n = gbk_character_length(program_path, i);
         if (n == 1 && program_path[i] == '\\') {
             gbk.push_back('/');
         } else {
@@ -53,7 +33,7 @@ Text safe_name(std::string_view name) {
     out.reserve(name.size());
     bool only_dots_and_spaces = true;
     for (size_t i = 0; i < name.size();) {
-        size_t n = char_length(name, i);
+        size_t n = gbk_character_length(name, i);
         if (n == 2) {
             out.append(name.substr(i, 2));
             only_dots_and_spaces = false;

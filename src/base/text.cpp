@@ -14,13 +14,6 @@ constexpr unsigned char kWideSpaceTrail = 0xA1;
 
 bool is_lead(char c) { return static_cast<unsigned char>(c) >= 0x80; }
 
-// Length of the character starting at i: 2 for a lead byte with a byte after
-// it, else 1. A lead byte at the very end counts as one byte here; callers
-// that must stop there check for it themselves.
-size_t char_length(std::string_view t, size_t i) {
-    return (is_lead(t[i]) && i + 1 < t.size()) ? 2 : 1;
-}
-
 bool is_trim_space(std::string_view t, size_t i) {
     if (t[i] == ' ') return true;
     return i + 1 < t.size() && static_cast<unsigned char>(t[i]) == kWideSpaceLead &&
@@ -156,9 +149,13 @@ const Text& TextList::at(int n) const {
     return m_items[static_cast<size_t>(n - 1)];
 }
 
-bool texts_equal(std::string_view a, std::string_view b) { return a == b; }
+size_t character_length(std::string_view t, size_t i) {
+    return (is_lead(t[i]) && i + 1 < t.size()) ? 2 : 1;
+}
 
-int text_length(std::string_view t) { return static_cast<int>(t.size()); }
+bool equal_ignoring_case(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && equal_any_case(a.data(), b);
+}
 
 Text join_text(std::initializer_list<std::string_view> parts) {
     size_t total = 0;
@@ -168,14 +165,6 @@ Text join_text(std::initializer_list<std::string_view> parts) {
     for (auto p : parts) out.append(p);
     return out;
 }
-
-bool bytes_equal(std::string_view a, std::string_view b, int n) {
-    if (n <= 0) return true;
-    size_t count = static_cast<size_t>(n);
-    return a.substr(0, count) == b.substr(0, count);
-}
-
-Bytes join_bytes(std::initializer_list<std::string_view> parts) { return join_text(parts); }
 
 int find_text(std::string_view haystack, std::string_view needle) {
     if (needle.empty()) return haystack.empty() ? -1 : 1;
@@ -219,29 +208,56 @@ Text replace_text(std::string_view text, std::string_view old_text, std::string_
     return out;
 }
 
-Text text_left(std::string_view t, int n) {
-    if (n <= 0) return {};
-    return Text(t.substr(0, static_cast<size_t>(n)));
+Text text_between(std::string_view t, std::string_view start, std::string_view end) {
+    // The split idiom: element 2 of t split at start runs from the first
+    // start to the second one (or the end), then it is cut at end.
+    const int at = find_text(t, start);
+    if (at < 1) return {};
+    std::string_view rest = t.substr(static_cast<size_t>(at - 1) + start.size());
+    const int next = find_text(rest, start);
+    if (next > 0) rest = rest.substr(0, static_cast<size_t>(next - 1));
+    return text_before(rest, end);
 }
 
-Text text_right(std::string_view t, int n) {
-    if (n <= 0) return {};
-    size_t count = std::min(static_cast<size_t>(n), t.size());
-    return Text(t.substr(t.size() - count));
+Text text_before(std::string_view t, std::string_view marker) {
+    const int at = find_text(t, marker);
+    if (at < 1) return Text(t);
+    return Text(t.substr(0, static_cast<size_t>(at - 1)));
 }
 
-Text text_mid(std::string_view t, int start, int n) {
-    if (start < 1 || static_cast<size_t>(start) > t.size() || n <= 0) return {};
-    return Text(t.substr(static_cast<size_t>(start - 1), static_cast<size_t>(n)));
+Text remove_text(std::string_view t, std::string_view marker) { return replace_text(t, marker, {}); }
+
+Text whole_characters(std::string_view t) {
+    for (size_t i = 0; i < t.size(); i += character_length(t, i)) {
+        if (is_lead(t[i]) && i + 1 == t.size()) return Text(t.substr(0, i));
+    }
+    return Text(t);
+}
+
+Text left_characters(std::string_view t, size_t max_bytes) {
+    size_t i = 0;
+    while (i < t.size()) {
+        const size_t width = character_length(t, i);
+        if (i + width > max_bytes) break;
+        i += width;
+    }
+    return Text(t.substr(0, i));
+}
+
+Text right_characters(std::string_view t, size_t max_bytes) {
+    // The first character start from which at most max_bytes remain.
+    size_t i = 0;
+    while (i < t.size() && t.size() - i > max_bytes) i += character_length(t, i);
+    return Text(t.substr(i));
 }
 
 Text trim_text(std::string_view t) {
     size_t i = 0;
-    while (i < t.size() && is_trim_space(t, i)) i += char_length(t, i);
+    while (i < t.size() && is_trim_space(t, i)) i += character_length(t, i);
     size_t begin = i;
     size_t end = begin;  // one past the last character that is not a space
     while (i < t.size()) {
-        size_t len = char_length(t, i);
+        size_t len = character_length(t, i);
         if (!is_trim_space(t, i)) end = i + len;
         i += len;
     }
@@ -250,13 +266,8 @@ Text trim_text(std::string_view t) {
 
 Text to_upper_text(std::string_view t) {
     Text out(t);
-    for (size_t i = 0; i < out.size();) {
-        if (is_lead(out[i])) {
-            i += 2;
-            continue;
-        }
+    for (size_t i = 0; i < out.size(); i += character_length(out, i)) {
         if (out[i] >= 'a' && out[i] <= 'z') out[i] = static_cast<char>(out[i] - 'a' + 'A');
-        ++i;
     }
     return out;
 }
@@ -265,7 +276,7 @@ Text to_halfwidth(std::string_view t) {
     Text out;
     out.reserve(t.size());
     for (size_t i = 0; i < t.size();) {
-        if (!is_lead(t[i]) || i + 1 >= t.size()) {
+        if (character_length(t, i) == 1) {
             out.push_back(t[i]);
             ++i;
             continue;
@@ -289,53 +300,11 @@ Text to_halfwidth(std::string_view t) {
     return out;
 }
 
-Text char_from_code(int code) {
-    char c = static_cast<char>(code & 0xFF);
-    if (c == 0) return {};
-    return Text(1, c);
-}
-
-int char_code(std::string_view t) {
-    if (t.empty()) return 0;
-    return static_cast<signed char>(t[0]);
-}
-
-Text blank_text(int n) {
-    if (n < 1) return {};
-    return Text(static_cast<size_t>(n), ' ');
-}
-
 Bytes text_to_bytes(std::string_view t) { return Bytes(t); }
 
 Text bytes_to_text(std::string_view b) {
     size_t zero = b.find('\0');
     return Text(b.substr(0, zero));
-}
-
-Bytes int_to_bytes(int32_t n) {
-    auto u = static_cast<uint32_t>(n);
-    Bytes out(4, '\0');
-    for (int i = 0; i < 4; ++i) out[static_cast<size_t>(i)] = static_cast<char>((u >> (8 * i)) & 0xFF);
-    return out;
-}
-
-int32_t bytes_to_int(std::string_view b) {
-    uint32_t u = 0;
-    for (size_t i = 0; i < 4 && i < b.size(); ++i)
-        u |= static_cast<uint32_t>(static_cast<unsigned char>(b[i])) << (8 * i);
-    return static_cast<int32_t>(u);
-}
-
-Bytes bytes_left(std::string_view b, int n) {
-    if (n <= 0) return {};
-    return Bytes(b.substr(0, static_cast<size_t>(n)));
-}
-
-Bytes bytes_right(std::string_view b, int n) { return text_right(b, n); }
-
-Bytes blank_bytes(int n) {
-    if (n <= 0) return {};
-    return Bytes(static_cast<size_t>(n), '\0');
 }
 
 }  // namespace qinghe

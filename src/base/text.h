@@ -9,7 +9,6 @@
 // Every function is pure and reentrant; any thread may call any of them.
 #pragma once
 
-#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -29,18 +28,25 @@ public:
     int count() const { return static_cast<int>(m_items.size()); }
     // Element n (1-based); the empty text for a number outside 1..count.
     const Text& at(int n) const;
-    void append(Text t) { m_items.push_back(std::move(t)); }
     const std::vector<Text>& items() const { return m_items; }
 
 private:
     std::vector<Text> m_items;
 };
 
-bool texts_equal(std::string_view a, std::string_view b);
-int text_length(std::string_view t);
+// Length in bytes (1 or 2) of the character that starts at byte i < t.size()
+// under the scanning rule above: a byte of 0x80 or above with a byte after it
+// starts a double-byte character; a lead byte at the very end stands alone.
+// This is the one rule of every text scan, cut and walk of the program, so
+// that they all agree on where characters start. (File names that go to the
+// file system follow code page 936 itself: see gbk_character_length in
+// base/gbk.h.)
+size_t character_length(std::string_view t, size_t i);
+
+// Equal when ASCII letters are taken in either case; other bytes must match.
+bool equal_ignoring_case(std::string_view a, std::string_view b);
+
 Text join_text(std::initializer_list<std::string_view> parts);
-bool bytes_equal(std::string_view a, std::string_view b, int n);
-Bytes join_bytes(std::initializer_list<std::string_view> parts);
 
 // 1-based position of the first occurrence at a character start, or -1.
 int find_text(std::string_view haystack, std::string_view needle);
@@ -52,31 +58,26 @@ TextList split_text(std::string_view text, std::string_view delimiter);
 Text replace_text(std::string_view text, std::string_view old_text,
                   std::string_view new_text = {}, bool case_sensitive = true);
 
-Text text_left(std::string_view t, int n);
-Text text_right(std::string_view t, int n);
-Text text_mid(std::string_view t, int start, int n);
+// The text after the first occurrence of start up to the first occurrence of
+// end after it, or to the next occurrence of start, or to the end of t,
+// whichever comes first; empty when t lacks start.
+Text text_between(std::string_view t, std::string_view start, std::string_view end);
+// The text before the first occurrence of marker, or all of t.
+Text text_before(std::string_view t, std::string_view marker);
+// t without any occurrence of marker.
+Text remove_text(std::string_view t, std::string_view marker);
+// t without a lead byte left dangling at its end by a cut page.
+Text whole_characters(std::string_view t);
+// The longest start and the longest end of t of at most max_bytes bytes that
+// cut no character in half.
+Text left_characters(std::string_view t, size_t max_bytes);
+Text right_characters(std::string_view t, size_t max_bytes);
+
 Text trim_text(std::string_view t);
 Text to_upper_text(std::string_view t);
 Text to_halfwidth(std::string_view t);
-Text char_from_code(int code);
-int char_code(std::string_view t);
-Text blank_text(int n);
-
-Text number_to_text(int n);
-Text number_to_text(double x);
-double text_to_number(std::string_view t);
-int text_to_int(std::string_view t);
-int floor_to_int(double x);
-double modulo(double a, double b);
-// Two reals count as equal when they differ by at most 0.0000001.
-bool reals_equal(double a, double b);
 
 Bytes text_to_bytes(std::string_view t);
 Text bytes_to_text(std::string_view b);
-Bytes int_to_bytes(int32_t n);
-int32_t bytes_to_int(std::string_view b);
-Bytes bytes_left(std::string_view b, int n);
-Bytes bytes_right(std::string_view b, int n);
-Bytes blank_bytes(int n);
 
 }  // namespace qinghe

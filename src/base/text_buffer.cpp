@@ -1,5 +1,5 @@
 // TextBuffer: an in-memory byte file with one read/write position.
-#include "base/files.h"
+#include "base/text_buffer.h"
 
 namespace qinghe {
 

@@ -1,22 +1,17 @@
-// Numbers and text: formatting, reading C decimals, floor and remainder.
+// Numbers and text: formatting and reading C decimals.
 //
 // Everything here is independent of the process locale (a GUI front end may
 // set one), so "0.5" is always written and read with a point.
+#include "base/text_number.h"
+
 #include <charconv>
 #include <climits>
-#include <cmath>
 #include <cstdlib>
 #include <locale.h>
-
-#include "base/text.h"
 
 namespace qinghe {
 
 namespace {
-
-// A fractional part above this counts as the next whole number.
-constexpr double kWholeThreshold = 0.999999999999;
-constexpr double kRealTolerance = 0.0000001;
 
 bool is_c_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -54,13 +49,6 @@ std::string_view skip_c_space(std::string_view t) {
 locale_t c_locale() {
     static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     return locale;
-}
-
-int clamp_to_int(double x) {
-    if (std::isnan(x)) return 0;
-    if (x >= static_cast<double>(INT_MAX)) return INT_MAX;
-    if (x <= static_cast<double>(INT_MIN)) return INT_MIN;
-    return static_cast<int>(x);
 }
 
 }  // namespace
@@ -107,20 +95,5 @@ int text_to_int(std::string_view t) {
     if (value < INT_MIN) return INT_MIN;
     return static_cast<int>(value);
 }
-
-int floor_to_int(double x) {
-    if (std::isnan(x)) return 0;
-    double whole = std::trunc(x);
-    if (std::fabs(x - whole) > kWholeThreshold) x = whole + std::copysign(1.0, x);
-    return clamp_to_int(std::floor(x));
-}
-
-double modulo(double a, double b) {
-    // A zero divisor is a caller's fault; 0 keeps NaN out of the callers.
-    if (b == 0) return 0;
-    return std::fmod(a, b);
-}
-
-bool reals_equal(double a, double b) { return std::fabs(a - b) <= kRealTolerance; }
 
 }  // namespace qinghe

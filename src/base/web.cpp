@@ -96,22 +96,6 @@ std::string url_part(CURLU* url, CURLUPart part) {
     return result;
 }
 
-bool iequals(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The address as typed, split the way the old splitter measured its parts.
 struct AddressParts {
     std::string_view scheme;
@@ -177,7 +161,7 @@ UrlHandle parse_address(std::string_view address) {
     if (!split_address(address, parts)) {
         return nullptr;
     }
-    if (!iequals(parts.scheme, "http") && !iequals(parts.scheme, "https")) {
+    if (!equal_ignoring_case(parts.scheme, "http") && !equal_ignoring_case(parts.scheme, "https")) {
         return nullptr;
     }
     if (parts.host.empty() || parts.host.size() >= kMaxHost ||

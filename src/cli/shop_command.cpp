@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/html.h"
+#include "base/gbk.h"
 #include "base/web.h"
 #include "shop/shop_link_session.h"
 #include "shop/shop_texts.h"

@@ -4,6 +4,7 @@
 
 #include "base/files.h"
 #include "base/gbk_text.h"
+#include "base/text_number.h"
 #include "base/threads.h"
 #include "harvest/harvest_item.h"
 #include "engine/package_localizer.h"

@@ -1,6 +1,11 @@
 #include "engine/picture_worker.h"
 
+#include "base/files.h"
 #include "base/gbk_text.h"
+#include "base/native_path.h"
+#include "base/text_number.h"
+#include "base/web.h"
+#include "engine/dispatcher.h"
 #include "harvest/harvest_paths.h"
 #include "harvest/save_picture.h"
 #include "window/window_texts.h"

@@ -3,6 +3,7 @@
 #include "base/files.h"
 #include "base/gbk_text.h"
 #include "base/pattern.h"
+#include "base/text_number.h"
 #include "base/web.h"
 #include "harvest/harvest_paths.h"
 #include "harvest/save_picture.h"

@@ -4,6 +4,7 @@
 #include "base/files.h"
 #include "base/gbk_text.h"
 #include "base/html.h"
+#include "base/text_number.h"
 #include "base/web.h"
 #include "harvest/save_picture.h"
 #include "package/data_package.h"

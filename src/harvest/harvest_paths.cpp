@@ -1,6 +1,7 @@
 #include "harvest/harvest_paths.h"
 
 #include "base/native_path.h"
+#include "base/text_number.h"
 
 namespace qinghe {
 
@@ -8,22 +9,6 @@ namespace {
 
 constexpr std::string_view kIdKey = "id=";
 constexpr std::string_view kSeparator = "\\";
-
-// Length in bytes of the character that starts at index i.
-size_t char_length(std::string_view t, size_t i) {
-    return (static_cast<unsigned char>(t[i]) >= 0x80 && i + 1 < t.size()) ? 2 : 1;
-}
-
-// The longest prefix of at most max_bytes that ends on a character boundary.
-std::string_view cut_on_boundary(std::string_view t, size_t max_bytes) {
-    size_t i = 0;
-    while (i < t.size()) {
-        size_t next = i + char_length(t, i);
-        if (next > max_bytes) break;
-        i = next;
-    }
-    return t.substr(0, i);
-}
 
 }  // namespace
 
@@ -43,7 +28,7 @@ bool ends_in_separator(std::string_view path) {
     size_t last = std::string_view::npos;
     while (i < path.size()) {
         last = i;
-        i += char_length(path, i);
+        i += character_length(path, i);
     }
     return last != std::string_view::npos && path.size() - last == 1 && path[last] == '\\';
 }
@@ -79,7 +64,7 @@ Text usable_name(std::string_view name, int max_bytes) {
             break;
         }
     }
-    Text cut(cut_on_boundary(whole, limit - extension.size()));
+    Text cut = left_characters(whole, limit - extension.size());
     cut += extension;
     return cut;
 }

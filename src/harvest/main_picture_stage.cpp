@@ -2,6 +2,7 @@
 
 #include "base/files.h"
 #include "base/gbk_text.h"
+#include "base/text_number.h"
 #include "harvest/harvest_paths.h"
 #include "harvest/save_picture.h"
 

@@ -2,6 +2,7 @@
 
 #include "base/files.h"
 #include "base/pattern.h"
+#include "base/text_number.h"
 #include "base/web.h"
 #include "harvest/harvest_paths.h"
 #include "harvest/save_picture.h"

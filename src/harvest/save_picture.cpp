@@ -2,6 +2,7 @@
 
 #include "base/files.h"
 #include "base/gbk_text.h"
+#include "base/text_number.h"
 #include "base/web.h"
 #include "harvest/harvest_paths.h"
 

@@ -1,5 +1,6 @@
 #include "package/listing_fields.h"
 
+#include "base/gbk.h"
 #include "base/gbk_text.h"
 #include "base/html.h"
 #include "package/package_format.h"
@@ -33,8 +34,6 @@ constexpr std::string_view kSubtitle = "<p class=\"tb-subtitle\">";
 constexpr std::string_view kParagraph = "<p>";
 constexpr std::string_view kParagraphEnd = "</p>";
 
-bool is_lead_byte(char c) { return static_cast<unsigned char>(c) >= 0x80; }
-
 // A cleaned-up property text: "&nbsp;" removed, trimmed, decimal character
 // references decoded.
 Text property_text(std::string_view page, std::string_view marker) {
@@ -44,57 +43,6 @@ Text property_text(std::string_view page, std::string_view marker) {
 }
 
 }  // namespace
-
-Text text_between(std::string_view t, std::string_view start, std::string_view end) {
-    // The split idiom: element 2 of t split at start runs from the first
-    // start to the second one (or the end), then it is cut at end.
-    const int at = find_text(t, start);
-    if (at < 1) return {};
-    std::string_view rest = t.substr(static_cast<size_t>(at - 1) + start.size());
-    const int next = find_text(rest, start);
-    if (next > 0) rest = rest.substr(0, static_cast<size_t>(next - 1));
-    return text_before(rest, end);
-}
-
-Text text_before(std::string_view t, std::string_view marker) {
-    const int at = find_text(t, marker);
-    if (at < 1) return Text(t);
-    return Text(t.substr(0, static_cast<size_t>(at - 1)));
-}
-
-Text remove_text(std::string_view t, std::string_view marker) { return replace_text(t, marker, {}); }
-
-Text whole_characters(std::string_view t) {
-    size_t i = 0;
-    while (i < t.size()) {
-        if (is_lead_byte(t[i])) {
-            if (i + 1 >= t.size()) return Text(t.substr(0, i));
-            i += 2;
-        } else {
-            ++i;
-        }
-    }
-    return Text(t);
-}
-
-Text left_characters(std::string_view t, size_t max_bytes) {
-    size_t i = 0;
-    while (i < t.size()) {
-        const size_t width = is_lead_byte(t[i]) && i + 1 < t.size() ? 2 : 1;
-        if (i + width > max_bytes) break;
-        i += width;
-    }
-    return Text(t.substr(0, i));
-}
-
-Text right_characters(std::string_view t, size_t max_bytes) {
-    // The first character start from which at most max_bytes remain.
-    size_t i = 0;
-    while (i < t.size() && t.size() - i > max_bytes) {
-        i += is_lead_byte(t[i]) && i + 1 < t.size() ? 2 : 1;
-    }
-    return Text(t.substr(i));
-}
 
 Text category_and_shop_run(std::string_view page) {
     if (!contains_text(page, kDescUrl) && !contains_text(page, kDynamicScript)) return "0,0,0,";

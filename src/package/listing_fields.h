@@ -13,17 +13,6 @@
 
 namespace qinghe {
 
-// The text after the first occurrence of start up to the first occurrence of
-// end after it, or to the next occurrence of start, or to the end of t,
-// whichever comes first; empty when t lacks start.
-Text text_between(std::string_view t, std::string_view start, std::string_view end);
-// The text before the first occurrence of marker, or all of t.
-Text text_before(std::string_view t, std::string_view marker);
-// t without any occurrence of marker.
-Text remove_text(std::string_view t, std::string_view marker);
-// t without a lead byte left dangling at its end by a cut page.
-Text whole_characters(std::string_view t);
-
 // Columns 2 to 4 as appended to the row: category number, quoted shop
 // number and 0 on Taobao and Tmall pages; "0,0,0," on other pages.
 Text category_and_shop_run(std::string_view page);
@@ -61,10 +50,5 @@ Text user_name(std::string_view page, std::string_view address);
 
 // Column 58: the selling-point line with every space and tab taken out.
 Text selling_point(std::string_view page);
-
-// The left and right parts of a location, at most four bytes each, cut at
-// character boundaries.
-Text left_characters(std::string_view t, size_t max_bytes);
-Text right_characters(std::string_view t, size_t max_bytes);
 
 }  // namespace qinghe

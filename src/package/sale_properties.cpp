@@ -1,7 +1,7 @@
 #include "package/sale_properties.h"
 
 #include "base/encoding.h"
-#include "package/listing_fields.h"
+#include "base/text_number.h"
 
 namespace qinghe {
 

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <unordered_set>
 
+#include "base/text_number.h"
 #include "base/threads.h"
 #include "base/web.h"
 #include "base/window_thread.h"

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "base/text_number.h"
+
 namespace qinghe {
 namespace {
 

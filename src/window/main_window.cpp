@@ -113,7 +113,7 @@ Text MainWindow::description_store() {
     return read<Text>([this](WindowControls&) { return m_description_store; });
 }
 int MainWindow::show_message(const Text& text, int style, const Text& caption) {
-    const Text shown_caption = caption.empty() ? Text(kDefaultMessageCaption) : caption;
+    const Text shown_caption = caption.empty() ? default_message_caption() : caption;
     return read<int>([&](WindowControls& c) { return c.show_message(text, style, shown_caption); });
 }
 

@@ -108,5 +108,11 @@ TEST(NowTest, UsesTheInstalledClock) {
     EXPECT_NEAR(system.days, local_days, 2.0 / 86400);
 }
 
+TEST(FormatDateTimeTest, NoLeadingZeros) {
+    EXPECT_EQ(format_date_time(make_date_time(2013, 5, 7, 9, 3, 0)), "2013-5-7 9:3:0");
+    EXPECT_EQ(format_date_time(make_date_time(2024, 12, 31, 23, 59, 5)), "2024-12-31 23:59:5");
+    EXPECT_EQ(format_date_time(DateTime{-1.25}), "1899-12-29 6:0:0");
+}
+
 }  // namespace
 }  // namespace qinghe

@@ -1,7 +1,7 @@
 // TextBuffer: write, rewind, read back.
 #include <gtest/gtest.h>
 
-#include "base/files.h"
+#include "base/text_buffer.h"
 
 namespace qinghe {
 namespace {

@@ -1,4 +1,4 @@
-// Numbers and text: formatting, reading, floor and remainder.
+// Numbers and text: formatting and reading.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <random>
 
-#include "base/text.h"
+#include "base/text_number.h"
 
 namespace qinghe {
 namespace {
@@ -106,30 +106,6 @@ INSTANTIATE_TEST_SUITE_P(
                       IntCase{"2147483647", INT_MAX}, IntCase{"2147483648", INT_MAX},
                       IntCase{"99999999999999999999", INT_MAX}, IntCase{"-2147483648", INT_MIN},
                       IntCase{"-99999999999999999999", INT_MIN}, IntCase{"000123", 123}));
-
-TEST(FloorToIntTest, ThresholdAndClamping) {
-    const std::vector<std::pair<double, int>> cases = {
-        {1.1 + 0.9, 2}, {1.0 + 0.9, 1}, {1.9999999999999, 2}, {1.99, 1}, {1.999999999999, 1},
-        {2.0, 2}, {0.0, 0}, {2.5, 2}, {-1.5, -2}, {-2.0, -2}, {-1.9999999999999, -2},
-        {-0.5, -1}, {0.9999999999999, 1}, {2147483647.0, INT_MAX},
-        {1e300, INT_MAX}, {-1e300, INT_MIN}, {HUGE_VAL, INT_MAX}, {-HUGE_VAL, INT_MIN}, {NAN, 0},
-    };
-    for (const auto& [x, expected] : cases) EXPECT_EQ(floor_to_int(x), expected) << x;
-}
-
-TEST(ModuloTest, SignOfTheDividend) {
-    const std::vector<std::tuple<double, double, double>> cases = {
-        {23, 10, 3}, {20, 10, 0}, {-23, 10, -3}, {23, -10, 3}, {5.5, 2, 1.5}, {7, 0, 0},
-    };
-    for (const auto& [a, b, expected] : cases) EXPECT_DOUBLE_EQ(modulo(a, b), expected) << a << " " << b;
-}
-
-TEST(RealsEqualTest, Tolerance) {
-    EXPECT_TRUE(reals_equal(1, 1.00000009));
-    EXPECT_TRUE(reals_equal(-3, -3.00000009));
-    EXPECT_FALSE(reals_equal(1, 1.0000002));
-    EXPECT_TRUE(reals_equal(0.1 + 0.2, 0.3));
-}
 
 }  // namespace
 }  // namespace qinghe

@@ -5,6 +5,8 @@
 
 #include <random>
 
+#include "base/gbk_text.h"
+
 namespace qinghe {
 namespace {
 
@@ -124,33 +126,6 @@ INSTANTIATE_TEST_SUITE_P(
         // An ASCII trail byte does not match, whatever its case.
         ReplaceCase{"\xC1\x41" "A", "a", "-", false, "\xC1\x41-"}));
 
-struct CutCase {
-    std::string name;
-    Text result, expected;
-};
-
-TEST(CuttingTest, CountsRawBytes) {
-    const std::vector<CutCase> cases = {
-        {"mid past end", text_mid("abc", 3, 5), "c"},
-        {"mid start after end", text_mid("abc", 4, 1), ""},
-        {"mid start 0", text_mid("abc", 0, 1), ""},
-        {"mid count 0", text_mid("abc", 1, 0), ""},
-        {"mid inner", text_mid("abcd", 2, 2), "bc"},
-        {"mid huge count", text_mid("abc", 2, INT_MAX), "bc"},
-        {"right longer", text_right("ab", 4), "ab"},
-        {"right 0", text_right("abc", 0), ""},
-        {"right 2", text_right("abc", 2), "bc"},
-        {"left negative", text_left("abc", -1), ""},
-        {"left 2", text_left("abc", 2), "ab"},
-        {"left cuts a character", text_left(kZhong, 1), "\xD6"},
-        {"bytes left longer", bytes_left("ab", 5), "ab"},
-        {"bytes left negative", bytes_left("ab", -1), ""},
-        {"bytes right", bytes_right(std::string("a\0c", 3), 2), std::string("\0c", 2)},
-        {"bytes right negative", bytes_right("ab", -3), ""},
-    };
-    for (const auto& c : cases) EXPECT_EQ(c.result, c.expected) << c.name;
-}
-
 struct OneTextCase {
     std::string input, expected;
 };
@@ -184,57 +159,94 @@ INSTANTIATE_TEST_SUITE_P(
         // The second byte of a character is never read as a lead byte.
         OneTextCase{"\xB0\xA3\xB1", "\xB0\xA3\xB1"}));
 
+// The byte tables of the full-width forms stand for these characters.
+TEST(FullWidthFormsTest, ByteTablesMatchTheCharacters) {
+    EXPECT_EQ(to_halfwidth(gbk_text("１２．５－Ａ～★☆　")), "12.5-A~** ");
+    EXPECT_EQ(trim_text(gbk_text("　中文　")), gbk_text("中文"));
+}
+
 TEST(ToUpperTextTest, ChangesOnlySingleByteLetters) {
     EXPECT_EQ(to_upper_text("abc\xB0\x61z{"), "ABC\xB0\x61Z{");
     EXPECT_EQ(to_upper_text(kZhong + "x"), kZhong + "X");
 }
 
-TEST(CharCodeTest, SignedFirstByteAndBack) {
-    EXPECT_EQ(char_code("\xB0\xA1"), -80);
-    EXPECT_EQ(char_code("A"), 65);
-    EXPECT_EQ(char_code(""), 0);
-    EXPECT_EQ(char_from_code(65), "A");
-    EXPECT_EQ(char_from_code(0), "");
-    EXPECT_EQ(char_from_code(-80), "\xB0");
-    EXPECT_EQ(char_from_code(0xB0), "\xB0");
-}
-
-TEST(BlankTest, SpacesAndZeros) {
-    EXPECT_EQ(blank_text(3), "   ");
-    EXPECT_EQ(blank_text(0), "");
-    EXPECT_EQ(blank_text(-2), "");
-    EXPECT_EQ(blank_bytes(3), std::string(3, '\0'));
-    EXPECT_EQ(blank_bytes(0), "");
-}
-
 TEST(JoinTest, KeepsEveryByte) {
     EXPECT_EQ(join_text({"a", "", kZhong, "b"}), "a" + kZhong + "b");
     EXPECT_EQ(join_text({}), "");
-    EXPECT_EQ(join_bytes({std::string("\0a", 2), "", std::string("\0", 1)}), std::string("\0a\0", 3));
 }
 
 TEST(BytesTest, Conversions) {
     EXPECT_EQ(bytes_to_text(std::string("A\0B", 3)), "A");
     EXPECT_EQ(bytes_to_text("AB"), "AB");
     EXPECT_EQ(text_to_bytes(""), "");
-    EXPECT_EQ(int_to_bytes(0x04030201), "\x01\x02\x03\x04");
-    EXPECT_EQ(int_to_bytes(-2), "\xFE\xFF\xFF\xFF");
-    EXPECT_EQ(bytes_to_int("\x01\x02"), 0x0201);
-    EXPECT_EQ(bytes_to_int("\xFE\xFF\xFF\xFF\x07"), -2);
-    EXPECT_EQ(bytes_to_int(""), 0);
-    for (int32_t n : {0, 1, -1, 20320, INT32_MAX, INT32_MIN}) EXPECT_EQ(bytes_to_int(int_to_bytes(n)), n);
 }
 
-TEST(BytesTest, EqualityOverAPrefix) {
-    EXPECT_TRUE(bytes_equal("abc", "abd", 2));
-    EXPECT_FALSE(bytes_equal("abc", "abd", 3));
-    EXPECT_FALSE(bytes_equal("ab", "abc", 3));
-    EXPECT_TRUE(bytes_equal(std::string("a\0x", 3), std::string("a\0y", 3), 2));
-    EXPECT_FALSE(bytes_equal(std::string("a\0x", 3), std::string("a\1x", 3), 2));
-    EXPECT_TRUE(bytes_equal("x", "y", 0));
-    EXPECT_TRUE(texts_equal("", std::string()));
-    EXPECT_FALSE(texts_equal("a", "A"));
-    EXPECT_EQ(text_length(kZhong + "a"), 3);
+const std::string kZhejiang = gbk_text("浙江");
+
+struct BetweenCase {
+    const char* text;
+    const char* start;
+    const char* end;
+    const char* expected;
+};
+
+TEST(TextBetween, CutsAfterFirstStartUpToNextEnd) {
+    const BetweenCase cases[] = {
+        {"a[b]c[d]", "[", "]", "b"},
+        {"a[bc", "[", "]", "bc"},         // no end: to the end of the text
+        {"abc", "[", "]", ""},            // no start
+        {"abc[", "[", "]", ""},           // start as the very last bytes
+        {"x]y[z]", "[", "]", "z"},        // end before start is not used
+        {"a[b[c]", "[", "]", "b"},        // a second start ends the text first
+        {"[]", "[", "]", ""},
+        {"k=1;k=2;", "k=", ";", "1"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(text_between(c.text, c.start, c.end), c.expected) << c.text;
+    }
+}
+
+TEST(TextBetween, MarkerInsideADoubleByteCharacterIsNotMatched) {
+    // 0x81 0x5B is one GBK character whose second byte is "[".
+    const std::string page = "\x81[x[yes]";
+    EXPECT_EQ(text_between(page, "[", "]"), "yes");
+}
+
+TEST(WholeCharacters, DropsOnlyADanglingLeadByte) {
+    EXPECT_EQ(whole_characters(kZhejiang), kZhejiang);
+    EXPECT_EQ(whole_characters(kZhejiang + "\xBD"), kZhejiang);
+    EXPECT_EQ(whole_characters("ab"), "ab");
+    EXPECT_EQ(whole_characters(""), "");
+}
+
+TEST(TextBeforeAndRemoveTextTest, MatchOnlyAtCharacterStarts) {
+    EXPECT_EQ(text_before("ab;cd;", ";"), "ab");
+    EXPECT_EQ(text_before("abc", ";"), "abc");
+    EXPECT_EQ(text_before("\x81;x;", ";"), "\x81;x");  // 81 3B is one character
+    EXPECT_EQ(remove_text("a b  c", " "), "abc");
+    EXPECT_EQ(remove_text("\x81 a b", " "), "\x81 ab");
+}
+
+TEST(CharacterCutsTest, NeverSplitACharacter) {
+    const std::string text = "A" + kZhejiang;  // A, 浙, 江: five bytes
+    EXPECT_EQ(left_characters(text, 4), "A" + kZhejiang.substr(0, 2));
+    EXPECT_EQ(left_characters(text, 5), text);
+    EXPECT_EQ(left_characters(text, 0), "");
+    EXPECT_EQ(right_characters(text, 4), kZhejiang);
+    EXPECT_EQ(right_characters(text, 3), kZhejiang.substr(2));
+    EXPECT_EQ(right_characters(kZhejiang + "A", 4), kZhejiang.substr(2) + "A");
+    EXPECT_EQ(right_characters(text, 9), text);
+    // A lead byte at the very end counts as one byte.
+    EXPECT_EQ(left_characters("ab\xBD", 3), "ab\xBD");
+    EXPECT_EQ(right_characters("ab\xBD", 1), "\xBD");
+}
+
+TEST(EqualIgnoringCaseTest, OnlyAsciiLettersFold) {
+    EXPECT_TRUE(equal_ignoring_case("HttpS", "https"));
+    EXPECT_TRUE(equal_ignoring_case("", ""));
+    EXPECT_FALSE(equal_ignoring_case("http", "https"));
+    EXPECT_FALSE(equal_ignoring_case("a[", "A{"));  // "[" and "{" are 0x20 apart, but no letters
+    EXPECT_FALSE(equal_ignoring_case("\xC1", "\xE1"));
 }
 
 // A literal character walk, the slow and obvious form of the scanning rules,

@@ -9,6 +9,7 @@
 
 #include "base/date_time.h"
 #include "base/files.h"
+#include "base/gbk.h"
 #include "base/web.h"
 #include "package/data_package.h"
 #include "support/csv_reader.h"

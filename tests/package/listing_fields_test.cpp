@@ -11,42 +11,6 @@ namespace {
 
 using test_support::gbk;
 
-struct BetweenCase {
-    const char* text;
-    const char* start;
-    const char* end;
-    const char* expected;
-};
-
-TEST(TextBetween, CutsAfterFirstStartUpToNextEnd) {
-    const BetweenCase cases[] = {
-        {"a[b]c[d]", "[", "]", "b"},
-        {"a[bc", "[", "]", "bc"},         // no end: to the end of the text
-        {"abc", "[", "]", ""},            // no start
-        {"abc[", "[", "]", ""},           // start as the very last bytes
-        {"x]y[z]", "[", "]", "z"},        // end before start is not used
-        {"a[b[c]", "[", "]", "b"},        // a second start ends the text first
-        {"[]", "[", "]", ""},
-        {"k=1;k=2;", "k=", ";", "1"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(text_between(c.text, c.start, c.end), c.expected) << c.text;
-    }
-}
-
-TEST(TextBetween, MarkerInsideADoubleByteCharacterIsNotMatched) {
-    // 0x81 0x5B is one GBK character whose second byte is "[".
-    const std::string page = "\x81[x[yes]";
-    EXPECT_EQ(text_between(page, "[", "]"), "yes");
-}
-
-TEST(WholeCharacters, DropsOnlyADanglingLeadByte) {
-    EXPECT_EQ(whole_characters(gbk("浙江")), gbk("浙江"));
-    EXPECT_EQ(whole_characters(gbk("浙江") + "\xBD"), gbk("浙江"));
-    EXPECT_EQ(whole_characters("ab"), "ab");
-    EXPECT_EQ(whole_characters(""), "");
-}
-
 TEST(CategoryAndShop, TaobaoAndTmallPagesGiveNumbersOtherPagesZeros) {
     const std::string numbers = "cat%5f50010850&x=1 shopId=12345;";
     EXPECT_EQ(category_and_shop_run("descUrl " + numbers), "50010850,|||12345|||,0,");

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/html.h"
+#include "base/gbk.h"
 
 namespace qinghe::test_support {
 

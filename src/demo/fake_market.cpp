@@ -139,6 +139,8 @@ bool FakeMarket::start() {
 
 void FakeMarket::stop() {
     if (!m_thread.joinable()) return;
+    // The server waits for kept-alive connections to close before it stops.
+    close_idle_connections();
     m_server.stop();
     m_thread.join();
 }

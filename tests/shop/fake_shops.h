@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/web.h"
 #include "shop/shop_pages.h"
 
 namespace qinghe::test_support {
@@ -108,6 +109,8 @@ public:
         }
         m_released.notify_all();
         if (m_thread.joinable()) {
+            // The server waits for kept-alive connections to close before it stops.
+            close_idle_connections();
             m_server.stop();
             m_thread.join();
         }

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "base/web.h"
+
 namespace qinghe::test_support {
 
 LoopbackServer::LoopbackServer() = default;
@@ -27,6 +29,8 @@ bool LoopbackServer::start() {
 void LoopbackServer::stop() {
     m_stopping = true;
     if (m_thread.joinable()) {
+        // The server waits for kept-alive connections to close before it stops.
+        close_idle_connections();
         m_server.stop();
         m_thread.join();
     }

@@ -8,8 +8,6 @@ namespace qinghe {
 namespace {
 
 constexpr int kDefaultParallelTransfers = 6;
-// More than this would no longer be polite to one host.
-constexpr int kMaxParallelTransfers = 16;
 
 std::atomic<int> g_parallel_transfers{kDefaultParallelTransfers};
 

@@ -38,6 +38,8 @@ namespace qinghe {
 // host; a window then never holds more than that for any host). 1 means no
 // window at all: every fetch starts when it is asked for, as a plain
 // fetch_url does. Process-wide; a window takes the value when it fills.
+// Values outside 1..kMaxParallelTransfers are brought into that range.
+constexpr int kMaxParallelTransfers = 16;
 void set_parallel_transfers(int count);
 int parallel_transfers();
 

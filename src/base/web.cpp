@@ -511,7 +511,8 @@ FetchResult PendingFetch::wait() {
 }
 
 bool PendingFetch::ready() const {
-    return m_result.valid() && m_result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    return m_result.valid() &&
+           m_result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
 void PendingFetch::cancel() {

@@ -21,7 +21,8 @@ using namespace std::chrono_literals;
 class CountingServer {
 public:
     CountingServer() {
-        m_server.server().Get(R"(/p/(\d+))", [this](const httplib::Request& req, httplib::Response& res) {
+        m_server.server().Get(R"(/p/(\d+))", [this](const httplib::Request& req,
+                                                    httplib::Response& res) {
             const int n = std::stoi(req.matches[1]);
             ++m_requests;
             const int now = ++m_running;
@@ -33,8 +34,8 @@ public:
             if (n % 5 == 4) {
                 res.status = 404;
             }
-            res.set_content("body " + std::to_string(n) + std::string(static_cast<size_t>(n) * 997, 'x'),
-                            "application/octet-stream");
+            const std::string padding(static_cast<size_t>(n) * 997, 'x');
+            res.set_content("body " + std::to_string(n) + padding, "application/octet-stream");
         });
         m_server.start();
     }

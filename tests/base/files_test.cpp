@@ -93,7 +93,8 @@ TEST_F(FilesTest, AppendsToExistingFilesOnly) {
     ASSERT_TRUE(append_file(at("f.csv"), "row 1\r\n"));
     ASSERT_TRUE(append_file(at("f.csv"), ""));
     ASSERT_TRUE(append_file(at("f.csv"), std::string_view("\0row 2\r\n", 8)));
-    EXPECT_EQ(disk_bytes(fs::path(root()) / "f.csv"), std::string("head\r\nrow 1\r\n\0row 2\r\n", 21));
+    EXPECT_EQ(disk_bytes(fs::path(root()) / "f.csv"),
+              std::string("head\r\nrow 1\r\n\0row 2\r\n", 21));
 
     ASSERT_TRUE(create_directory(at("folder")));
     for (const Text& name : {Text(), at("missing.csv"), at("folder"), at("none\\a.csv")}) {

@@ -21,22 +21,22 @@ using namespace std::chrono_literals;
 class CountingServer {
 public:
     CountingServer() {
-        m_server.server().Get(R"(/p/(\d+))", [this](const httplib::Request& req,
-                                                    httplib::Response& res) {
-            const int n = std::stoi(req.matches[1]);
-            ++m_requests;
-            const int now = ++m_running;
-            int seen = m_max_running;
-            while (now > seen && !m_max_running.compare_exchange_weak(seen, now)) {
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(std::max(0, 40 - 3 * n)));
-            --m_running;
-            if (n % 5 == 4) {
-                res.status = 404;
-            }
-            const std::string padding(static_cast<size_t>(n) * 997, 'x');
-            res.set_content("body " + std::to_string(n) + padding, "application/octet-stream");
-        });
+        m_server.server().Get(
+            R"(/p/(\d+))", [this](const httplib::Request& req, httplib::Response& res) {
+                const int n = std::stoi(req.matches[1]);
+                ++m_requests;
+                const int now = ++m_running;
+                int seen = m_max_running;
+                while (now > seen && !m_max_running.compare_exchange_weak(seen, now)) {
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(std::max(0, 40 - 3 * n)));
+                --m_running;
+                if (n % 5 == 4) {
+                    res.status = 404;
+                }
+                const std::string padding(static_cast<size_t>(n) * 997, 'x');
+                res.set_content("body " + std::to_string(n) + padding, "application/octet-stream");
+            });
         m_server.start();
     }
 

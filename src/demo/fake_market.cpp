@@ -128,6 +128,10 @@ std::vector<std::string> FakeMarket::hosts() const {
 
 bool FakeMarket::start() {
     if (m_thread.joinable()) return true;
+    // Web servers answer kept-alive connections without Nagle's delay (nginx:
+    // tcp_nodelay on); without it every response would wait for the client's
+    // delayed acknowledgement.
+    m_server.set_tcp_nodelay(true);
     m_port = m_server.bind_to_any_port("127.0.0.1");
     if (m_port <= 0) return false;
     m_thread = std::thread([this] { m_server.listen_after_bind(); });

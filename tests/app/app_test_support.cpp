@@ -13,6 +13,7 @@
 #include "app/shell.h"
 #include "app/start_up.h"
 #include "base/message.h"
+#include "base/web.h"
 
 namespace qinghe::app::testing {
 
@@ -85,6 +86,7 @@ PictureServer::PictureServer(bool hold_requests) : m_server(std::make_unique<htt
         }
         response.set_content(found->second, "text/plain");
     });
+    m_server->set_tcp_nodelay(true);  // as web servers answer kept-alive connections
     m_port = m_server->bind_to_any_port("127.0.0.1");
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
     while (!m_server->is_running())
@@ -97,6 +99,8 @@ PictureServer::~PictureServer() {
         m_stopping = true;
     }
     m_release.notify_all();
+    // The server waits for kept-alive connections to close before it stops.
+    close_idle_connections();
     m_server->stop();
     m_thread.join();
 }

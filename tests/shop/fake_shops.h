@@ -92,6 +92,7 @@ public:
     }
 
     bool start() {
+        m_server.set_tcp_nodelay(true);  // as web servers answer kept-alive connections
         m_port = m_server.bind_to_any_port("127.0.0.1");
         if (m_port <= 0) return false;
         m_thread = std::thread([this] { m_server.listen_after_bind(); });

@@ -44,8 +44,9 @@ constexpr size_t kMaxUserOrPassword = 128;
 
 // Idle connections kept for reuse, over all hosts.
 constexpr long kMaxIdleConnections = 32;
-// The transfer thread looks at cancelled transfers at least this often.
-constexpr int kPollMilliseconds = 200;
+// The longest the transfer thread sleeps; libcurl shortens the wait to its own
+// next time-out, and new, cancelled and closing work wakes the thread at once.
+constexpr int kPollMilliseconds = 1000;
 
 std::mutex g_settings_mutex;
 FetchLimits g_limits;
@@ -241,7 +242,6 @@ public:
     // destroyed: a worker may still be fetching when main returns.
     static TransferThread* instance() {
         static std::once_flag once;
-        static TransferThread* thread = nullptr;
         std::call_once(once, [] {
             if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) {
                 return;
@@ -260,10 +260,13 @@ public:
                 curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
             }
             std::thread([t] { t->run(); }).detach();
-            thread = t;
+            s_started = t;
         });
-        return thread;
+        return s_started;
     }
+
+    // The thread when a fetch has started it, else null.
+    static TransferThread* started() { return s_started; }
 
     CURLSH* share() const { return m_shared.share; }
 
@@ -370,6 +373,8 @@ private:
         job.connect_to.reset();
         job.promise.set_value(std::move(result));
     }
+
+    static inline std::atomic<TransferThread*> s_started{nullptr};
 
     SharedData m_shared;
     std::mutex m_mutex;                                  // guards the three below
@@ -518,7 +523,7 @@ bool PendingFetch::ready() const {
 void PendingFetch::cancel() {
     if (m_job) {
         m_job->cancelled = true;
-        if (TransferThread* transfers = TransferThread::instance()) {
+        if (TransferThread* transfers = TransferThread::started()) {
             transfers->wake();
         }
         m_job.reset();
@@ -553,7 +558,7 @@ Bytes fetch_url(std::string_view address) {
 }
 
 void close_idle_connections() {
-    if (TransferThread* transfers = TransferThread::instance()) {
+    if (TransferThread* transfers = TransferThread::started()) {
         transfers->close_idle_connections();
     }
 }

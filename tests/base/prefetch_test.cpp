@@ -29,7 +29,7 @@ public:
                 int seen = m_max_running;
                 while (now > seen && !m_max_running.compare_exchange_weak(seen, now)) {
                 }
-                std::this_thread::sleep_for(std::chrono::milliseconds(std::max(0, 40 - 3 * n)));
+                std::this_thread::sleep_for(std::chrono::milliseconds(std::max(10, 60 - 4 * n)));
                 --m_running;
                 if (n % 5 == 4) {
                     res.status = 404;
@@ -48,9 +48,9 @@ public:
     }
     int requests() const { return m_requests; }
     int max_running() const { return m_max_running; }
-    // Waits up to a second for the count to reach at least this many.
+    // Waits up to five seconds for the count to reach at least this many.
     int requests_reaching(int count) const {
-        for (int i = 0; i < 100 && m_requests < count; ++i) std::this_thread::sleep_for(10ms);
+        for (int i = 0; i < 500 && m_requests < count; ++i) std::this_thread::sleep_for(10ms);
         return m_requests;
     }
 

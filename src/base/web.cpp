@@ -515,11 +515,6 @@ FetchResult PendingFetch::wait() {
     return result;
 }
 
-bool PendingFetch::ready() const {
-    return m_result.valid() &&
-           m_result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-}
-
 void PendingFetch::cancel() {
     if (m_job) {
         m_job->cancelled = true;

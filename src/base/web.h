@@ -43,8 +43,6 @@ public:
     // Blocks until the transfer ends; once only (later calls give the
     // empty result).
     FetchResult wait();
-    // True when wait() would not block.
-    bool ready() const;
     // Stops the transfer if it still runs; wait() then gives the empty result.
     void cancel();
 

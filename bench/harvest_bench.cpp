@@ -1,16 +1,20 @@
-// A harvest batch of 100 items with 30 pictures of 50 KB each, served on
-// 127.0.0.1, run by the headless runner as a child process; beside the
-// baseline of fetching the same address list (each page and picture once)
-// one after another with the curl command in one process (HTTP/1.0, as the
-// program asks), into /dev/null and into one file each. Reports wall times
-// and the runner's peak resident memory. The runner runs with its default
-// options but without the data package (--no-export).
+// Harvest batches served on 127.0.0.1, run by the headless runner as a
+// child process, beside the curl command fetching the same address list
+// (each page and picture once) in one process over kept-alive connections.
 //
-//   QINGHE_BENCH_ITEMS     items (default 100)
+// Two servers in one program: without delay (100 items × 30 pictures of
+// 50 KB), where the baseline is sequential curl writing each response into a
+// file of its own; and with a fixed delay before every response (20 items ×
+// 30 pictures, 20 ms), the latency of a real network, where the baselines are
+// sequential curl and `curl --parallel --parallel-max 6`. The runner runs
+// with its default options but without the data package (--no-export), once
+// with its default window and once with --parallel 1. Reports wall times and
+// peak resident memory.
+//
 //   QINGHE_BENCH_PICTURES  pictures per item (default 30)
 //   QINGHE_CLI_PATH        the runner (default: src/cli/qinghe-taotu-cli of this build)
 //
-// Needs curl on PATH for the baseline.
+// Needs curl on PATH for the baselines.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <httplib.h>
@@ -18,6 +22,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -37,7 +43,6 @@ int setting(const char* name, int fallback) {
     return n > 0 ? n : fallback;
 }
 
-int items() { return setting("QINGHE_BENCH_ITEMS", 100); }
 int pictures() { return setting("QINGHE_BENCH_PICTURES", 30); }
 
 std::string cli_path() {
@@ -53,10 +58,18 @@ std::string picture_address(int item, int picture) {
 
 // Item pages name their pictures as the main-picture stage finds them:
 // quoted "http…" links ending in ".jpg". Every picture is 50 KB of bytes
-// that differ per picture.
+// that differ per picture. Every answer waits delay_ms first.
 class Shop {
 public:
     Shop() {
+        // As a web server keeps a connection for many requests (nginx: 1000)
+        // and answers without Nagle's delay (nginx: tcp_nodelay on).
+        m_server.set_keep_alive_max_count(1000);
+        m_server.set_tcp_nodelay(true);
+        m_server.set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(m_delay_ms.load()));
+            return httplib::Server::HandlerResponse::Unhandled;
+        });
         m_server.Get(R"(/item\.htm)", [](const httplib::Request& request, httplib::Response& response) {
             const int item = std::atoi(request.get_param_value("id").c_str());
             std::string page = "<html><head><title>Item " + std::to_string(item) + "</title></head><body>";
@@ -77,6 +90,7 @@ public:
         m_server.stop();
         m_thread.join();
     }
+    void set_delay_ms(int delay_ms) { m_delay_ms = delay_ms; }
     std::vector<std::string> routes() const {
         const std::string to = ":80:127.0.0.1:" + std::to_string(m_port);
         return {"item.taobao.com" + to, "img.example.com" + to};
@@ -86,6 +100,7 @@ private:
     httplib::Server m_server;
     std::thread m_thread;
     int m_port = -1;
+    std::atomic<int> m_delay_ms{0};
 };
 
 Shop& shop() {
@@ -122,12 +137,21 @@ int run_child(const std::vector<std::string>& command, long& peak_rss_kb) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Arguments of every run: items, delay before each answer (ms), and the
+// runner's --parallel or curl's way of fetching.
+constexpr int kCurlSequentialToNull = 0;
+constexpr int kCurlSequentialToFiles = 1;
+constexpr int kCurlParallel6ToFiles = 6;
+
 void BM_HarvestBatch(benchmark::State& state) {
     Shop& s = shop();
+    const int items = static_cast<int>(state.range(0));
+    s.set_delay_ms(static_cast<int>(state.range(1)));
+    const int parallel = static_cast<int>(state.range(2));
     const fs::path folder = fresh_folder("qinghe-harvest-bench");
     {
         std::ofstream list(folder / "addresses.txt");
-        for (int i = 1; i <= items(); ++i) list << page_address(i) << "\n";
+        for (int i = 1; i <= items; ++i) list << page_address(i) << "\n";
     }
     long peak_rss_kb = 0;
     int status = -1;
@@ -136,7 +160,8 @@ void BM_HarvestBatch(benchmark::State& state) {
         state.PauseTiming();
         fs::remove_all(folder / "save");
         fs::create_directory(folder / "save");
-        std::vector<std::string> command{cli_path(), "--save", (folder / "save").string(), "--no-export"};
+        std::vector<std::string> command{cli_path(), "--save", (folder / "save").string(),
+                                         "--no-export", "--parallel", std::to_string(parallel)};
         for (const std::string& route : s.routes()) {
             command.push_back("--connect-to");
             command.push_back(route);
@@ -152,19 +177,31 @@ void BM_HarvestBatch(benchmark::State& state) {
         state.ResumeTiming();
     }
     if (status != 0) state.SkipWithError("the runner failed");
-    if (files != static_cast<size_t>(items() * pictures())) state.SkipWithError("pictures missing");
-    state.counters["items"] = items();
+    if (files != static_cast<size_t>(items * pictures())) state.SkipWithError("pictures missing");
     state.counters["pictures"] = static_cast<double>(files);
     state.counters["peak_rss_MB"] = static_cast<double>(peak_rss_kb) / 1024.0;
     fs::remove_all(folder);
 }
-BENCHMARK(BM_HarvestBatch)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HarvestBatch)
+    ->ArgNames({"items", "delay_ms", "parallel"})
+    ->Args({100, 0, 6})
+    ->Args({100, 0, 1})
+    ->Args({20, 20, 6})
+    ->Args({20, 20, 1})
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
-// The curl baseline: every page and picture once, one after another, into
-// /dev/null or (to_files) each into a file of its own, as the runner saves
-// them.
-void sequential_curl(benchmark::State& state, bool to_files) {
+// The curl baselines: every page and picture once, in one process over
+// kept-alive HTTP/1.1 connections, one after another into /dev/null or each
+// into a file of its own (as the runner saves them), or six at once into
+// files.
+void BM_Curl(benchmark::State& state) {
     Shop& s = shop();
+    const int items = static_cast<int>(state.range(0));
+    s.set_delay_ms(static_cast<int>(state.range(1)));
+    const int mode = static_cast<int>(state.range(2));
+    const bool to_files = mode != kCurlSequentialToNull;
     const fs::path folder = fresh_folder("qinghe-curl-bench");
     const fs::path output = folder / "out";
     int requests = 0;
@@ -176,10 +213,16 @@ void sequential_curl(benchmark::State& state, bool to_files) {
                    << (to_files ? (output / name).string() : std::string("/dev/null")) << "\"\n";
             ++requests;
         };
-        for (int i = 1; i <= items(); ++i) {
+        for (int i = 1; i <= items; ++i) {
             add(page_address(i), std::to_string(i) + ".htm");
-            for (int p = 1; p <= pictures(); ++p) add(picture_address(i, p), std::to_string(i) + "_" + std::to_string(p) + ".jpg");
+            for (int p = 1; p <= pictures(); ++p) {
+                add(picture_address(i, p), std::to_string(i) + "_" + std::to_string(p) + ".jpg");
+            }
         }
+    }
+    std::vector<std::string> command{"curl", "--silent", "--fail", "--config", (folder / "urls.conf").string()};
+    if (mode == kCurlParallel6ToFiles) {
+        command.insert(command.end(), {"--parallel", "--parallel-max", "6"});
     }
     long peak_rss_kb = 0;
     int status = -1;
@@ -188,20 +231,22 @@ void sequential_curl(benchmark::State& state, bool to_files) {
         fs::remove_all(output);
         fs::create_directory(output);
         state.ResumeTiming();
-        status = run_child({"curl", "--silent", "--fail", "--http1.0", "--config", (folder / "urls.conf").string()},
-                           peak_rss_kb);
+        status = run_child(command, peak_rss_kb);
     }
     if (status != 0) state.SkipWithError("curl failed");
     state.counters["requests"] = requests;
     state.counters["peak_rss_MB"] = static_cast<double>(peak_rss_kb) / 1024.0;
     fs::remove_all(folder);
 }
-
-void BM_SequentialCurl(benchmark::State& state) { sequential_curl(state, false); }
-BENCHMARK(BM_SequentialCurl)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_SequentialCurlToFiles(benchmark::State& state) { sequential_curl(state, true); }
-BENCHMARK(BM_SequentialCurlToFiles)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Curl)
+    ->ArgNames({"items", "delay_ms", "mode"})
+    ->Args({100, 0, kCurlSequentialToNull})
+    ->Args({100, 0, kCurlSequentialToFiles})
+    ->Args({20, 20, kCurlSequentialToFiles})
+    ->Args({20, 20, kCurlParallel6ToFiles})
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

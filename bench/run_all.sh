@@ -11,9 +11,10 @@ cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 results=${RESULTS:-$build/bench-results}
 mkdir -p "$results"
-cmake --build "$build" -j"$(nproc)" --target text_bench harvest_bench package_export_bench \
+cmake --build "$build" -j"$(nproc)" --target text_bench harvest_bench package_export_bench composite_file_bench \
   package_rows_bench shop_bench
-for bench in text_bench harvest_bench package_export_bench package_rows_bench shop_bench; do
+for bench in text_bench harvest_bench package_export_bench composite_file_bench package_rows_bench \
+  shop_bench; do
   echo "== $bench"
   "$build/bench/$bench" --benchmark_counters_tabular=true | tee "$results/$bench.txt"
 done

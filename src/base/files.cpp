@@ -188,6 +188,27 @@ bool write_file(std::string_view name, std::initializer_list<std::string_view> p
     return false;
 }
 
+bool append_file(std::string_view name, std::string_view data) {
+    if (name.empty()) {
+        return false;
+    }
+    const std::string path = to_native_path(name);
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+    if (fd.get() < 0) {
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return false;
+    }
+    if (write_all(fd.get(), data) && fd.close_now()) {
+        return true;
+    }
+    // Leave the file as it was rather than with half an addition.
+    (void)::truncate(path.c_str(), st.st_size);
+    return false;
+}
+
 bool file_exists(std::string_view name) {
     if (name.empty()) {
         return false;

@@ -1,9 +1,12 @@
 // Blocking HTTP GET shared by every thread.
 //
-// One process-wide libcurl share (cookies, DNS) with an easy handle per
-// call. Only http and https are allowed, for redirects too.
+// Every transfer runs on one process-wide transfer thread over kept-alive
+// HTTP/1.1 connections; cookies, DNS answers and TLS sessions are shared by
+// all fetches. Only http and https are allowed, for redirects too.
 #pragma once
 
+#include <future>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,9 +37,43 @@ struct FetchResult {
 };
 
 // The body of a GET of the address; empty when nothing could be fetched.
+// When the calling thread's prefetch window (base/prefetch.h) holds the
+// address, its transfer is the one waited for.
 Bytes fetch_url(std::string_view address);
 // The same request, telling also whether the transfer completed.
 FetchResult fetch_url_checked(std::string_view address);
+
+struct FetchJob;
+
+// A GET started by start_fetch and running on the transfer thread. wait()
+// gives exactly what fetch_url_checked of the address would have given.
+// Destroying it unwaited cancels the transfer and drops its body.
+class PendingFetch {
+public:
+    PendingFetch() = default;
+    PendingFetch(std::shared_ptr<FetchJob> job, std::future<FetchResult> result);
+    PendingFetch(PendingFetch&&) noexcept;
+    PendingFetch& operator=(PendingFetch&&) noexcept;
+    ~PendingFetch();
+
+    // Blocks until the transfer ends; once only (later calls give the
+    // empty result).
+    FetchResult wait();
+    // Stops the transfer if it still runs; wait() then gives the empty result.
+    void cancel();
+
+private:
+    std::shared_ptr<FetchJob> m_job;
+    std::future<FetchResult> m_result;
+};
+
+// Starts a GET of the address and returns at once; the building block of
+// the prefetch window. Limits and routes are those set when it starts.
+PendingFetch start_fetch(std::string_view address);
+
+// Closes the idle kept-alive connections (as soon as no transfer runs), so
+// that a server can shut down without waiting for them to time out.
+void close_idle_connections();
 
 struct FetchLimits {
     long connect_timeout_seconds = 20;

@@ -1,6 +1,7 @@
 #include <limits>
 #include <string_view>
 
+#include "base/prefetch.h"
 #include "cli/headless_runner.h"
 
 namespace qinghe {
@@ -123,6 +124,16 @@ bool parse_headless_arguments(int argc, char** argv, int first, HeadlessOptions&
             }
             continue;
         }
+        if (!take_value(argc, argv, i, "--parallel", value, matched, error)) return false;
+        if (matched) {
+            if (!positive_number(value, options.parallel) ||
+                options.parallel > kMaxParallelTransfers) {
+                error = "--parallel takes a whole number from 1 to " +
+                        std::to_string(kMaxParallelTransfers) + ", not " + value;
+                return false;
+            }
+            continue;
+        }
         error = "unknown option " + std::string(arg);
         return false;
     }
@@ -158,6 +169,8 @@ Options (defaults as the main window starts):
                      for N seconds (default 60)
   --max-body-bytes N give up a transfer whose body grows past N bytes
                      (default 268435456, 256 MiB)
+  --parallel N       fetch up to N pictures of an item at once, in page order
+                     (default 6; 1 fetches one after another)
   --verbose, -v      print every address added to the file list
   --help, -h         show this text
   --demo             serve the bundled demo shop on 127.0.0.1 and harvest it

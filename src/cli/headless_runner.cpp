@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "base/native_path.h"
+#include "base/prefetch.h"
 #include "base/web.h"
 #include "cli/terminal_window.h"
 #include "engine/dispatcher.h"
@@ -58,6 +59,7 @@ int run_batch_headless(const HeadlessOptions& options, const Text& address_list_
         if (options.max_body_bytes > 0) limits.max_body_bytes = options.max_body_bytes;
         set_fetch_limits(limits);
     }
+    if (options.parallel > 0) set_parallel_transfers(options.parallel);
 
     TerminalSettings settings;
     settings.live_bar = isatty(fileno(stdout)) != 0;

@@ -34,6 +34,7 @@ struct HeadlessOptions {
     std::vector<std::string> connect_to;   // --connect-to, repeatable
     long stall_seconds = 0;                // --stall-seconds: 0 keeps the fetch default
     long long max_body_bytes = 0;          // --max-body-bytes: 0 keeps the fetch default
+    int parallel = 0;                      // --parallel: 0 keeps the default window
     bool verbose = false;                  // --verbose: print the file list box
     std::string input;                     // FILE, "-" or empty for stdin
     bool help = false;                     // --help
@@ -62,7 +63,7 @@ bool address_list_from_bytes(const Bytes& bytes, Text& address_list_gbk);
 // sets the option boxes from options, the save folder box (options.save_folder
 // or the current folder, made absolute; a folder that is missing or whose
 // name GBK cannot hold is refused), applies options.connect_to when it is not
-// empty, puts the address list into the address box, runs start_batch and
+// empty and options.parallel when it is above 0, puts the address list into the address box, runs start_batch and
 // then the window loop until finish_batch. Status line and progress bar go to
 // stdout (a live bar on a TTY, plain lines otherwise), message boxes to stderr.
 // Returns kExitBatchEnded after finish_batch, kExitRefused when the start or

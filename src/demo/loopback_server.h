@@ -22,6 +22,8 @@
 #include <string_view>
 #include <thread>
 
+#include "base/web.h"
+
 namespace qinghe::demo {
 
 class LoopbackServer {
@@ -36,6 +38,10 @@ public:
     // could be bound. Returns once the server accepts connections.
     bool start() {
         if (m_thread.joinable()) return true;
+        // Web servers answer kept-alive connections without Nagle's delay
+        // (nginx: tcp_nodelay on); without it every response would wait for
+        // the client's delayed acknowledgement.
+        m_server.set_tcp_nodelay(true);
         m_port = m_server.bind_to_any_port("127.0.0.1");
         if (m_port <= 0) return false;
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
@@ -49,6 +55,9 @@ public:
     void stop() {
         m_stopping = true;
         if (m_thread.joinable()) {
+            // The server waits for kept-alive connections to close before it
+            // stops: close this process's idle ones.
+            close_idle_connections();
             m_server.stop();
             m_thread.join();
         }

@@ -95,6 +95,8 @@ PictureServer::~PictureServer() {
         m_stopping = true;
     }
     m_release.notify_all();
+    // The server waits for kept-alive connections to close before it stops.
+    close_idle_connections();
     m_server->stop();
 }
 

@@ -1,11 +1,13 @@
 #include "base/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -82,6 +84,37 @@ TEST_F(FilesTest, RewritingTruncates) {
     ASSERT_TRUE(write_file(at("f.txt"), "short"));
     EXPECT_EQ(file_bytes(fs::path(root()) / "f.txt"), "short");
     EXPECT_EQ(listing(root()), (Names{"f.txt"}));
+}
+
+TEST_F(FilesTest, AppendsToExistingFilesOnly) {
+    ASSERT_TRUE(write_file(at("f.csv"), "head\r\n"));
+    ASSERT_TRUE(append_file(at("f.csv"), "row 1\r\n"));
+    ASSERT_TRUE(append_file(at("f.csv"), ""));
+    ASSERT_TRUE(append_file(at("f.csv"), std::string_view("\0row 2\r\n", 8)));
+    EXPECT_EQ(file_bytes(fs::path(root()) / "f.csv"),
+              std::string("head\r\nrow 1\r\n\0row 2\r\n", 21));
+
+    ASSERT_TRUE(create_directory(at("folder")));
+    for (const Text& name : {Text(), at("missing.csv"), at("folder"), at("none\\a.csv")}) {
+        EXPECT_FALSE(append_file(name, "row")) << name;
+    }
+    EXPECT_EQ(listing(root()), (Names{"f.csv", "folder"}));
+}
+
+TEST_F(FilesTest, AnAppendThatFallsShortIsCutOffAgain) {
+    ASSERT_TRUE(write_file(at("f.csv"), "head\r\n"));
+    // A file size limit lets the write go only part of the way.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*saved_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 10;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const bool appended = append_file(at("f.csv"), "a row longer than the limit\r\n");
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, saved_handler);
+    EXPECT_FALSE(appended);
+    EXPECT_EQ(file_bytes(fs::path(root()) / "f.csv"), "head\r\n");
 }
 
 TEST_F(FilesTest, MapsGbkNamesAndSeparators) {

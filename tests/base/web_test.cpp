@@ -139,7 +139,7 @@ TEST_F(WebTest, SendsTheOneRequestShapeWithoutFragment) {
 
     const auto requests = server.requests();
     ASSERT_EQ(requests.size(), 1u);
-    const std::string expected = "GET /item.htm?id=42 HTTP/1.0\r\n"
+    const std::string expected = "GET /item.htm?id=42 HTTP/1.1\r\n"
                                  "Host: 127.0.0.1:" + std::to_string(server.port()) + "\r\n"
                                  "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n"
                                  "Accept: */*\r\n"
@@ -157,11 +157,11 @@ TEST_F(WebTest, EncodesGbkBytesAndSpacesOfThePathOnly) {
     };
     const Case cases[] = {
         // 上海 in GBK, in the path and in the query.
-        {"/\xC9\xCF\xBA\xA3.jpg?q=\xC9\xCF", "GET /%C9%CF%BA%A3.jpg?q=%C9%CF HTTP/1.0"},
-        {"/a b.jpg", "GET /a%20b.jpg HTTP/1.0"},
+        {"/\xC9\xCF\xBA\xA3.jpg?q=\xC9\xCF", "GET /%C9%CF%BA%A3.jpg?q=%C9%CF HTTP/1.1"},
+        {"/a b.jpg", "GET /a%20b.jpg HTTP/1.1"},
         // Escapes already present stay as they are, not "%25..".
-        {"/a%20b.jpg?x=%E4%B8%8A", "GET /a%20b.jpg?x=%E4%B8%8A HTTP/1.0"},
-        {"/p?a=1&b=/c", "GET /p?a=1&b=/c HTTP/1.0"},
+        {"/a%20b.jpg?x=%E4%B8%8A", "GET /a%20b.jpg?x=%E4%B8%8A HTTP/1.1"},
+        {"/p?a=1&b=/c", "GET /p?a=1&b=/c HTTP/1.1"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(fetch_url(server.url(c.path)), "x") << c.path;
@@ -397,6 +397,26 @@ TEST_F(WebTest, CookiesSetByOneFetchGoWithTheNext) {
     Bytes shown;
     std::thread([&] { shown = fetch_url(server.url("/show")); }).join();
     EXPECT_EQ(shown, "cookie=t=abc");
+}
+
+TEST_F(WebTest, FetchesReuseOneKeptAliveConnectionUntilItIsClosed) {
+    LoopbackServer server;
+    server.server().Get("/port", [](const httplib::Request& req, httplib::Response& res) {
+        res.set_content(std::to_string(req.remote_port), "text/plain");
+    });
+    ASSERT_TRUE(server.start());
+    const Bytes first = fetch_url(server.url("/port"));
+    ASSERT_FALSE(first.empty());
+    // From another thread too: the connections belong to the process.
+    Bytes second;
+    std::thread([&] { second = fetch_url(server.url("/port")); }).join();
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(fetch_url(server.url("/port")), first);
+
+    close_idle_connections();
+    const Bytes fresh = fetch_url(server.url("/port"));
+    EXPECT_FALSE(fresh.empty());
+    EXPECT_NE(fresh, first);
 }
 
 TEST_F(WebTest, ThreadsFetchingAtOnceGetTheirOwnBodies) {

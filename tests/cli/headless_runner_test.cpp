@@ -115,8 +115,8 @@ TEST_F(Cli, HelpNamesEveryFlag) {
     const char* const flags[] = {"--save DIR", "--no-main", "--no-detail", "--no-other", "--flat",
                                  "--show-title", "--no-export", "--package", "independent",
                                  "composite", "--keep-links", "--connect-to HOST:PORT:ADDR:PORT",
-                                 "--stall-seconds N", "--max-body-bytes N", "--verbose", "--help",
-                                 "--demo", "--shop", "FILE|-"};
+                                 "--stall-seconds N", "--max-body-bytes N", "--parallel N",
+                                 "--verbose", "--help", "--demo", "--shop", "FILE|-"};
     for (const char* flag : flags) {
         EXPECT_NE(outcome.out.find(flag), std::string::npos) << flag;
     }
@@ -132,6 +132,8 @@ TEST_F(Cli, WrongArgumentsExitWithTwoAndTouchNothing) {
         {"--connect-to", "a.example:80"},
         {"--stall-seconds", "0"},
         {"--max-body-bytes", "-5"},
+        {"--parallel", "0"},
+        {"--parallel", "17"},
         {"list.txt", "list.txt"},
         {"missing-list.txt"},
         {"--save", "no/such/folder", "list.txt"},

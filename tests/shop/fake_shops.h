@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/web.h"
 #include "shop/shop_pages.h"
 #include "demo/loopback_server.h"
 // A relative path: the shop benchmark builds this header too.

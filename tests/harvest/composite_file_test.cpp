@@ -1,0 +1,115 @@
+// The Composite file on disk after every row: the bytes a whole rewrite
+// gives, also when an append breaks off midway or the folder is missing.
+#include "harvest/composite_file.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "base/files.h"
+#include "base/native_path.h"
+#include "package/package_format.h"
+#include "support/gbk_literal.h"
+#include "support/file_bytes.h"
+
+namespace qinghe {
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::gbk;
+using test_support::file_bytes;
+
+class CompositeFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "qinghe-composite-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_root = pattern;
+        ASSERT_TRUE(from_native_path(m_root.string(), m_program_root));
+    }
+    void TearDown() override { fs::remove_all(m_root); }
+
+    Text program_path(const std::string& name) const { return m_program_root + "\\" + name; }
+    fs::path native_path(const std::string& native_name) const { return m_root / native_name; }
+    std::vector<std::string> listing() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(m_root)) {
+            names.push_back(e.path().filename().string());
+        }
+        return names;
+    }
+
+    // Rows as a real batch has them: GBK text, quotes, a zero-free binary mix.
+    const std::vector<Text> m_rows = {gbk("\"连衣裙\",50010850,\"\"\"引号\"\"\""),
+                                      gbk("\"浙江\",\"杭州\""), "\"x\"," + std::string(5000, 'y'),
+                                      gbk("\"最后\"")};
+
+private:
+    fs::path m_root;
+    Text m_program_root;
+};
+
+// What writing the whole file from these rows gives, in the given order.
+std::string whole_file(const std::vector<Text>& rows, size_t count, RowOrder order) {
+    std::string joined;
+    for (size_t i = 0; i < count; ++i) {
+        const Text line = rows[i] + "\r\n";
+        joined = order == RowOrder::OldestFirst ? joined + line : line + joined;
+    }
+    return package_file_bytes_of_final(joined);
+}
+
+TEST_F(CompositeFileTest, AfterEveryRowTheFileIsTheWholeRewrite) {
+    for (RowOrder order : {RowOrder::OldestFirst, RowOrder::NewestFirst}) {
+        const std::string name = order == RowOrder::OldestFirst ? "oldest.csv" : "newest.csv";
+        CompositeFile file(program_path(name), order);
+        for (size_t i = 0; i < m_rows.size(); ++i) {
+            ASSERT_TRUE(file.add_row(m_rows[i])) << name << " " << i;
+            EXPECT_EQ(file_bytes(native_path(name)), whole_file(m_rows, i + 1, order))
+                << name << " " << i;
+        }
+    }
+}
+
+TEST_F(CompositeFileTest, OldestFirstWritesTheFileOnce) {
+    CompositeFile file(program_path("c.csv"), RowOrder::OldestFirst);
+    for (const Text& row : m_rows) ASSERT_TRUE(file.add_row(row));
+    EXPECT_EQ(file.bytes_written(), static_cast<long long>(fs::file_size(native_path("c.csv"))));
+}
+
+TEST_F(CompositeFileTest, AnAppendBrokenOffMidwayEndsInACompleteFile) {
+    int appends = 0;
+    // The second append writes half its bytes and fails.
+    auto breaking = [&appends](std::string_view name, std::string_view data) {
+        if (++appends != 2) return append_file(name, data);
+        append_file(name, data.substr(0, data.size() / 2));
+        return false;
+    };
+    CompositeFile file(program_path("c.csv"), RowOrder::OldestFirst, breaking);
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        EXPECT_TRUE(file.add_row(m_rows[i])) << i;
+        EXPECT_EQ(file_bytes(native_path("c.csv")),
+                  whole_file(m_rows, i + 1, RowOrder::OldestFirst))
+            << i;
+    }
+    // Rows 2 to 4 were appended; row 3's broken append was answered by a rewrite.
+    EXPECT_EQ(appends, 3);
+    EXPECT_EQ(listing(), std::vector<std::string>{"c.csv"});  // no temporary file left
+}
+
+TEST_F(CompositeFileTest, AMissingFolderFailsUntilItExistsThenTheWholeFileIsWritten) {
+    CompositeFile file(program_path("later\\c.csv"), RowOrder::OldestFirst);
+    EXPECT_FALSE(file.add_row(m_rows[0]));
+    EXPECT_FALSE(file.add_row(m_rows[1]));
+    fs::create_directory(native_path("later"));
+    EXPECT_TRUE(file.add_row(m_rows[2]));
+    EXPECT_EQ(file_bytes(native_path("later/c.csv")),
+              whole_file(m_rows, 3, RowOrder::OldestFirst));
+    EXPECT_TRUE(file.add_row(m_rows[3]));
+    EXPECT_EQ(file_bytes(native_path("later/c.csv")),
+              whole_file(m_rows, 4, RowOrder::OldestFirst));
+}
+
+}  // namespace
+}  // namespace qinghe

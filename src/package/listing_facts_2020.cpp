@@ -1,0 +1,7 @@
+#include "package/listing_facts_2020.h"
+
+namespace qinghe {
+
+void read_2020_listing_facts(std::string_view, std::string_view, ItemFacts&) {}
+
+}  // namespace qinghe

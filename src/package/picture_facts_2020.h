@@ -1,0 +1,13 @@
+// The pictures and the description address of item pages of 2017 to 2020.
+#pragma once
+
+#include "package/item_facts.h"
+
+namespace qinghe {
+
+// Fills gallery, description_address, item_id and item_address of facts when
+// the page holds them in one of the 2017-2020 forms, and sets found then.
+void read_2020_picture_facts(std::string_view page, std::string_view page_address,
+                             ItemFacts& facts);
+
+}  // namespace qinghe

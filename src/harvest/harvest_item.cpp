@@ -10,6 +10,7 @@
 #include "harvest/main_picture_stage.h"
 #include "harvest/other_picture_stage.h"
 #include "harvest/export_item_package.h"
+#include "package/item_facts_reader.h"
 #include "package/item_page.h"
 #include "window/window_texts.h"
 #include "window/worker_boundary.h"
@@ -48,7 +49,9 @@ void identify(MainWindow& window, ItemHarvest& harvest) {
 
     // Pages are taken as GBK as they come. Every ")" becomes a double quote,
     // so an address closed by ")" (as in url(…)) ends like a quoted one.
-    harvest.page_text = replace_text(bytes_to_text(fetch_url(address)), ")", "\"");
+    harvest.page_source = bytes_to_text(fetch_url(address));
+    harvest.page_text = replace_text(harvest.page_source, ")", "\"");
+    harvest.facts = read_item_facts(harvest.page_source, address);
 
     if (find_text(harvest.page_text, kTitleMarker) > 0 && !harvest.item_folder_name.empty()) {
         harvest.title = extract_title(harvest.page_text);

@@ -29,6 +29,8 @@ size_t find_marker(std::string_view text, std::string_view marker, size_t from) 
 std::optional<std::string_view> cut_script_object(std::string_view text, size_t open) {
     if (open >= text.size() || (text[open] != '{' && text[open] != '[')) return std::nullopt;
     const size_t limit = std::min(text.size(), open + kMaxScriptObjectBytes);
+    // The closing bracket each open one waits for.
+    char expected[kMaxScriptObjectNesting];
     int depth = 0;
     bool in_string = false;
     for (size_t at = open; at < limit; ++at) {
@@ -51,11 +53,13 @@ std::optional<std::string_view> cut_script_object(std::string_view text, size_t 
             break;
         case '{':
         case '[':
-            if (++depth > kMaxScriptObjectNesting) return std::nullopt;
+            if (depth == kMaxScriptObjectNesting) return std::nullopt;
+            expected[depth++] = c == '{' ? '}' : ']';
             break;
         case '}':
         case ']':
-            if (--depth == 0) return text.substr(open, at - open + 1);
+            if (c != expected[--depth]) return std::nullopt;
+            if (depth == 0) return text.substr(open, at - open + 1);
             break;
         default:
             break;

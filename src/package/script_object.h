@@ -31,9 +31,9 @@ size_t find_marker(std::string_view text, std::string_view marker, size_t from =
 // inside double-quoted strings do not count, a backslash escapes the byte
 // after it, and a double-byte GBK character is stepped over whole (its
 // second byte may be '\\', '[', ']', '{' or '}'). Nothing when the literal
-// is cut off by the end of the text, nests deeper than
-// kMaxScriptObjectNesting, is longer than kMaxScriptObjectBytes, or when
-// `open` is not a bracket.
+// is cut off by the end of the text, closes a bracket with the other kind,
+// nests deeper than kMaxScriptObjectNesting, is longer than
+// kMaxScriptObjectBytes, or when `open` is not a bracket.
 std::optional<std::string_view> cut_script_object(std::string_view text, size_t open);
 
 // The literal as JSON: keys written as bare numbers, as script allows and

@@ -419,6 +419,7 @@ TEST(ScriptObject, CutsTheLiteralAtItsMatchingBracket) {
         {"{\"a\":\"\\\\\"}x", "{\"a\":\"\\\\\"}"},    // an escaped backslash
         {"{\"a\":{\"b\":1}", nullptr},                // cut off
         {"{\"a\":\"}", nullptr},                       // cut off in a string
+        {"[{\"a\":1]}", nullptr},                        // brackets that do not pair
         {"x{}", nullptr},                              // not at a bracket
         {"", nullptr},
     };

@@ -25,7 +25,7 @@ enum KeyIndex : size_t {
     kLocation,        // "location":"山东省济宁市"
     kLeafCategoryId,  // "leafCategoryId":125068008
     kDetailUrl,       // "detailUrl":"https://itemcdn.tmall.com/1688offer/icoss…"
-    kSkuProps,        // "skuProps":[{"fid":…,"prop":"…","value":[{"name":"…","imageUrl":"…"}]}]
+    kSkuProps,        // "skuProps":[{"fid":…,"prop":"…","value":[{"name":…,"imageUrl":…}]}]
     kSkuInfoMap,      // "skuInfoMap":{"红色&gt;S":{"price":"…","canBookCount":…},…}
     kOfferId,         // "offerId":823801520021
     kSellerLoginId,   // "sellerLoginId":"…", the seller's member name
@@ -155,8 +155,8 @@ ItemFacts read_1688_context_data(std::string_view page, std::string_view page_ad
     const size_t call = find_marker(page, kContextCall);
     if (call == std::string_view::npos) return facts;
     size_t open = call + kContextCall.size();
-    while (open < page.size() && (page[open] == ' ' || page[open] == '\n' || page[open] == '\r' ||
-                                  page[open] == '\t')) {
+    while (open < page.size() &&
+           (page[open] == ' ' || page[open] == '\n' || page[open] == '\r' || page[open] == '\t')) {
         ++open;
     }
     const auto literal = cut_script_object(page, open);

@@ -13,12 +13,9 @@ namespace {
 
 bool is_kind(const Json& value, JsonKind kind) {
     switch (kind) {
-    case JsonKind::Scalar:
-        return value.is_string() || value.is_number();
-    case JsonKind::Array:
-        return value.is_array();
-    case JsonKind::Object:
-        return value.is_object();
+        case JsonKind::Scalar: return value.is_string() || value.is_number();
+        case JsonKind::Array: return value.is_array();
+        case JsonKind::Object: return value.is_object();
     }
     return false;
 }
@@ -27,8 +24,8 @@ bool is_kind(const Json& value, JsonKind kind) {
 
 Json parse_script_object(std::string_view gbk_literal) {
     // The literal may come from elsewhere than cut_script_object: check its
-    // size and nesting again, since the parser's tree is torn down
-    // recursively.
+    // size and nesting again, since the JSON library walks its trees
+    // recursively (copies, comparisons, output).
     const auto whole = cut_script_object(gbk_literal, 0);
     if (!whole || whole->size() != gbk_literal.size()) return Json(Json::value_t::discarded);
     return Json::parse(quote_bare_number_keys(gbk_to_utf8(gbk_literal)), nullptr, false);

@@ -98,8 +98,7 @@ ItemFacts read_ice_app_context_data(std::string_view page, std::string_view page
         // The item's own entry of sku2info ("0") holds the price of an item without SKUs.
         facts.price = json_text(json_at(res, {"skuCore", "sku2info", "0", "price", "priceText"}));
     }
-    facts.location =
-        json_text(json_at(res, {"componentsVO", "deliveryVO", "deliveryFromAddr"}));
+    facts.location = json_text(json_at(res, {"componentsVO", "deliveryVO", "deliveryFromAddr"}));
     facts.seller_nick = json_text(json_at(res, {"seller", "sellerNick"}));
     facts.shop_name = json_text(json_at(res, {"seller", "shopName"}));
     facts.sku_properties = sale_properties(json_at(res, {"skuBase", "props"}), page_address);

@@ -48,21 +48,18 @@ std::optional<std::string_view> cut_script_object(std::string_view text, size_t 
             continue;
         }
         switch (c) {
-        case '"':
-            in_string = true;
-            break;
-        case '{':
-        case '[':
-            if (depth == kMaxScriptObjectNesting) return std::nullopt;
-            expected[depth++] = c == '{' ? '}' : ']';
-            break;
-        case '}':
-        case ']':
-            if (c != expected[--depth]) return std::nullopt;
-            if (depth == 0) return text.substr(open, at - open + 1);
-            break;
-        default:
-            break;
+            case '"': in_string = true; break;
+            case '{':
+            case '[':
+                if (depth == kMaxScriptObjectNesting) return std::nullopt;
+                expected[depth++] = c == '{' ? '}' : ']';
+                break;
+            case '}':
+            case ']':
+                if (c != expected[--depth]) return std::nullopt;
+                if (depth == 0) return text.substr(open, at - open + 1);
+                break;
+            default: break;
         }
     }
     return std::nullopt;

@@ -16,8 +16,9 @@
 namespace qinghe {
 
 // Limits on what a page may hand the parser. A real item's data is a few
-// hundred kilobytes nested about twenty deep; the parser builds its tree
-// recursively, so deeper or larger literals are refused rather than read.
+// hundred kilobytes nested about twenty deep; the JSON library walks its
+// trees recursively, so deeper or larger literals are refused rather than
+// read.
 inline constexpr int kMaxScriptObjectNesting = 256;
 inline constexpr size_t kMaxScriptObjectBytes = 8 * 1024 * 1024;
 

@@ -25,8 +25,8 @@ using Lines = std::vector<std::string>;
 
 // The page as the harvest reads it: charset decided, UTF-8 turned into GBK.
 Text embedded_page(const std::string& name) {
-    return page_to_gbk(package_test::read_native(std::filesystem::path(QINGHE_FIXTURES_DIR) /
-                                                 "embedded" / name));
+    return page_to_gbk(
+        package_test::read_native(std::filesystem::path(QINGHE_FIXTURES_DIR) / "embedded" / name));
 }
 
 // Every fact as a line of UTF-8, so that a table states them readably and a
@@ -57,8 +57,7 @@ Lines describe(const ItemFacts& facts) {
         }
     }
     for (const SkuCombination& c : facts.sku_combinations) {
-        lines.push_back("combination " + u(c.value_path) + " " + u(c.price) + " " +
-                        u(c.quantity));
+        lines.push_back("combination " + u(c.value_path) + " " + u(c.price) + " " + u(c.quantity));
     }
     return lines;
 }
@@ -181,7 +180,8 @@ Lines tmall_item(const std::string& scheme) {
         "gallery " + i + "i2/2201168000001/O1CN01qhRobB_!!2201168000001.jpg",
         "gallery " + i + "i3/2201168000001/O1CN01qhRobC_!!2201168000001.jpg",
         "property 1627207 颜色分类",
-        "  value 28320 月光白 https://" + g + "i1/2201168000001/O1CN01qhSkuWhite_!!2201168000001.jpg",
+        "  value 28320 月光白 https://" + g +
+            "i1/2201168000001/O1CN01qhSkuWhite_!!2201168000001.jpg",
         "  value 28341 曜石黑 " + scheme + "://" + g +
             "i2/2201168000001/O1CN01qhSkuBlack_!!2201168000001.jpg",
         "property 122216343 套餐类型",
@@ -244,8 +244,7 @@ std::vector<FixtureCase> fixture_cases() {
         {"ali1688_offer_saved.html", disk, ali1688_offer()},
         {"ali1688_plain_served.html", "https://detail.1688.com/offer/710000000202.html",
          ali1688_plain()},
-        {"ali1688_logged_out_saved.html", "file:///home/seller/saved.html",
-         ali1688_logged_out()},
+        {"ali1688_logged_out_saved.html", "file:///home/seller/saved.html", ali1688_logged_out()},
         {"tmall_ice_served.html", "https://detail.tmall.com/item.htm?id=700000300301",
          tmall_item("https")},
         {"tmall_ice_served.html", "http://detail.tmall.com/item.htm?id=700000300301",
@@ -344,14 +343,14 @@ TEST(EmbeddedItemData, BrokenOrEmptyDataGivesNoItem) {
     ASSERT_TRUE(read_embedded_item_data(context_page(item), "").found);
     ASSERT_TRUE(read_embedded_item_data(ice_page("{\"item\":{\"title\":\"t\"}}"), "").found);
     const Text pages[] = {
-        context_page("{'subject':'t'}"),           // script, not JSON
-        context_page("{\"subject\":\"t\",}"),      // a trailing comma
-        context_page("{\"subject\":\"t\"]"),       // brackets that do not pair
-        context_page("{\"subject\":t}"),           // a bare word
-        context_page("{\"subject\":\"\\ud83c\"}"),  // half a surrogate pair
-        context_page("{\"other\":\"t\"}"),         // no title, no gallery
-        context_page("[\"subject\",\"t\"]"),       // no keys at all
-        context_page("\"subject\""),               // no object
+        context_page("{'subject':'t'}"),                               // script, not JSON
+        context_page("{\"subject\":\"t\",}"),                          // a trailing comma
+        context_page("{\"subject\":\"t\"]"),                           // brackets that do not pair
+        context_page("{\"subject\":t}"),                               // a bare word
+        context_page("{\"subject\":\"\\ud83c\"}"),                     // half a surrogate pair
+        context_page("{\"other\":\"t\"}"),                             // no title, no gallery
+        context_page("[\"subject\",\"t\"]"),                           // no keys at all
+        context_page("\"subject\""),                                   // no object
         ice_page("{\"item\":{\"images\":[\"javascript:void(0)\"]}}"),  // no usable picture
         ice_page("[]"),
         "<script>var a = window.__ICE_APP_CONTEXT__;var b = \"loaderData\";</script>",
@@ -379,15 +378,17 @@ TEST(EmbeddedItemData, HostileDataGivesNoItemInBoundedTime) {
     const auto started = std::chrono::steady_clock::now();
     // Nesting up to the limit is read; beyond it the data is refused.
     const std::string item = "\"subject\":\"t\"";
-    EXPECT_TRUE(read_embedded_item_data(
-                    context_page("{" + item + ",\"x\":" + nested(kMaxScriptObjectNesting - 2, "1") + "}"), "")
-                    .found);
-    EXPECT_FALSE(read_embedded_item_data(
-                     context_page("{" + item + ",\"x\":" + nested(1000, "1") + "}"), "")
-                     .found);
-    EXPECT_FALSE(read_embedded_item_data(
-                     context_page("{" + item + ",\"x\":" + std::string(100000, '[')), "")
-                     .found);
+    EXPECT_TRUE(
+        read_embedded_item_data(
+            context_page("{" + item + ",\"x\":" + nested(kMaxScriptObjectNesting - 2, "1") + "}"),
+            "")
+            .found);
+    EXPECT_FALSE(
+        read_embedded_item_data(context_page("{" + item + ",\"x\":" + nested(1000, "1") + "}"), "")
+            .found);
+    EXPECT_FALSE(
+        read_embedded_item_data(context_page("{" + item + ",\"x\":" + std::string(100000, '[')), "")
+            .found);
     EXPECT_FALSE(read_embedded_item_data(ice_page(nested(1000, "{}")), "").found);
 
     // 100 MB: a string that never ends, brackets that never close, data
@@ -398,10 +399,10 @@ TEST(EmbeddedItemData, HostileDataGivesNoItemInBoundedTime) {
     EXPECT_FALSE(read_embedded_item_data(context_page(brackets), "").found);
     brackets.clear();
     EXPECT_FALSE(
-        read_embedded_item_data(context_page("{" + item + ",\"x\":\"" + filler + "\"}"), "")
+        read_embedded_item_data(context_page("{" + item + ",\"x\":\"" + filler + "\"}"), "").found);
+    EXPECT_TRUE(
+        read_embedded_item_data("<p>" + filler + "</p>" + context_page("{" + item + "}"), "")
             .found);
-    EXPECT_TRUE(read_embedded_item_data("<p>" + filler + "</p>" + context_page("{" + item + "}"), "")
-                    .found);
     const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
     EXPECT_LT(seconds.count(), 60.0);
 }
@@ -418,9 +419,9 @@ TEST(ScriptObject, CutsTheLiteralAtItsMatchingBracket) {
         {"{\"a\":\"\\\"}\"}x", "{\"a\":\"\\\"}\"}"},  // an escaped quote
         {"{\"a\":\"\\\\\"}x", "{\"a\":\"\\\\\"}"},    // an escaped backslash
         {"{\"a\":{\"b\":1}", nullptr},                // cut off
-        {"{\"a\":\"}", nullptr},                       // cut off in a string
-        {"[{\"a\":1]}", nullptr},                        // brackets that do not pair
-        {"x{}", nullptr},                              // not at a bracket
+        {"{\"a\":\"}", nullptr},                      // cut off in a string
+        {"[{\"a\":1]}", nullptr},                     // brackets that do not pair
+        {"x{}", nullptr},                             // not at a bracket
         {"", nullptr},
     };
     for (const CutCase& c : cases) {
@@ -451,7 +452,8 @@ TEST(ScriptObject, QuotesBareNumberKeysOnly) {
         const char* json;
     };
     const QuoteCase cases[] = {
-        {"{5931007583129:0.6000,5931007583130:0.8}", "{\"5931007583129\":0.6000,\"5931007583130\":0.8}"},
+        {"{5931007583129:0.6000,5931007583130:0.8}",
+         "{\"5931007583129\":0.6000,\"5931007583130\":0.8}"},
         {"{ 12 : 1 ,\n34:2}", "{ \"12\" : 1 ,\n\"34\":2}"},
         {"{\"a\":[1,2,{3:4}]}", "{\"a\":[1,2,{\"3\":4}]}"},
         {"[1, 2 ,3]", "[1, 2 ,3]"},
@@ -460,7 +462,8 @@ TEST(ScriptObject, QuotesBareNumberKeysOnly) {
         {"{a:1}", "{a:1}"},  // other bare keys are no part of these forms
         {"{12", "{12"},
     };
-    for (const QuoteCase& c : cases) EXPECT_EQ(quote_bare_number_keys(c.literal), c.json) << c.literal;
+    for (const QuoteCase& c : cases)
+        EXPECT_EQ(quote_bare_number_keys(c.literal), c.json) << c.literal;
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #!/bin/sh
 # CI's fuzz step: builds the libFuzzer targets with clang (ASan and UBSan) and
-# runs each for FUZZ_SECONDS (default 45), one target per core, so the seven
+# runs each for FUZZ_SECONDS (default 45), one target per core, so the eight
 # targets take about three minutes plus the build. Fails when a target crashes
 # or breaks an invariant; the input is kept under build-fuzz/crashes/<target>/
 # and printed in the log.

@@ -34,6 +34,7 @@ dictionary_of() {
   case "$1" in
     item_page_fuzz|listing_fields_fuzz|sale_properties_fuzz) echo "$here/dicts/page.dict" ;;
     package_scan_fuzz) echo "$here/dicts/package.dict" ;;
+    embedded_data_fuzz) echo "$here/dicts/embedded.dict" ;;
     *) echo "$here/dicts/text.dict" ;;
   esac
 }

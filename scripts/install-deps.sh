@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="build-essential cmake pkg-config git
-libcurl4-openssl-dev libboost-regex-dev libssl-dev libcpp-httplib-dev
+libcurl4-openssl-dev libboost-regex-dev libssl-dev libcpp-httplib-dev nlohmann-json3-dev
 googletest libgtest-dev libgmock-dev libbenchmark-dev
 qt6-base-dev qt6-base-dev-tools libgl-dev
 fp-utils xvfb xauth curl dpkg-dev

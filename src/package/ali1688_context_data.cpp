@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "base/text_number.h"
 #include "package/embedded_item_data.h"
 #include "package/embedded_json.h"
 #include "package/script_object.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/address_resolver.h"
-#include "base/html.h"
+#include "base/gbk.h"
 #include "base/page_charset.h"
 #include "package/script_object.h"
 

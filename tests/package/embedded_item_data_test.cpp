@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "base/html.h"
+#include "base/gbk.h"
 #include "base/page_charset.h"
 #include "package/blocked_page.h"
 #include "package/location_split.h"
@@ -20,13 +20,13 @@
 namespace qinghe {
 namespace {
 
-using package_test::gbk;
+using test_support::gbk;
 using Lines = std::vector<std::string>;
 
 // The page as the harvest reads it: charset decided, UTF-8 turned into GBK.
 Text embedded_page(const std::string& name) {
     return page_to_gbk(
-        package_test::read_native(std::filesystem::path(QINGHE_FIXTURES_DIR) / "embedded" / name));
+        test_support::file_bytes(std::filesystem::path(QINGHE_FIXTURES_DIR) / "embedded" / name));
 }
 
 // Every fact as a line of UTF-8, so that a table states them readably and a
@@ -284,7 +284,7 @@ TEST(EmbeddedItemData, EachFormIsReadByItsOwnReaderOnly) {
     };
     for (const char* name : older) {
         const Text page = page_to_gbk(
-            package_test::read_native(std::filesystem::path(QINGHE_FIXTURES_DIR) / name));
+            test_support::file_bytes(std::filesystem::path(QINGHE_FIXTURES_DIR) / name));
         ASSERT_FALSE(page.empty()) << name;
         EXPECT_FALSE(read_embedded_item_data(page, "").found) << name;
     }

@@ -8,7 +8,7 @@ libcurl4-openssl-dev libboost-regex-dev libssl-dev libcpp-httplib-dev nlohmann-j
 googletest libgtest-dev libgmock-dev libbenchmark-dev
 qt6-base-dev qt6-base-dev-tools libgl-dev
 fp-utils xvfb xauth curl dpkg-dev
-clang-14 libclang-rt-14-dev"
+clang-14 libclang-rt-14-dev clang-format-14"
 
 missing=""
 for p in $PACKAGES; do

@@ -20,7 +20,7 @@ namespace qinghe {
 namespace {
 
 constexpr int kExitCollected = 0;
-constexpr int kExitCollectionFailed = 1;  // "网络超时，请重试！"
+constexpr int kExitCollectionFailed = 1;  // "网络超时，请重试！" or blocked by the site
 constexpr int kExitInput = 2;             // wrong arguments or a refused shop address
 
 constexpr char kUsage[] =
@@ -29,7 +29,8 @@ constexpr char kUsage[] =
     "prints them one per line, e.g.\n"
     "  qinghe-taotu-cli --shop qinghe.tmall.com > list.txt && qinghe-taotu-cli list.txt\n"
     "Progress and messages go to standard error. Exit status: 0 when the shop was\n"
-    "walked, 1 when its first page could not be read, 2 for a wrong address or flag.\n";
+    "walked, 1 when its first page could not be read or the site blocked it, 2 for a\n"
+    "wrong address or flag.\n";
 
 class TerminalShopControls : public ShopControls {
 public:
@@ -160,10 +161,12 @@ int run_shop_command(int argc, char** argv) {
     controls.end_progress_line();
     std::fflush(stdout);
 
-    // The collector's only message is the time-out; the others refuse the input.
+    // The collector's messages are the time-out and the block; the others refuse the input.
     const std::vector<Text>& messages = controls.messages();
     if (messages.empty()) return kExitCollected;
-    return messages.front() == shop_texts::kNetworkTimeout ? kExitCollectionFailed : kExitInput;
+    const bool collection_failed = messages.front() == shop_texts::kNetworkTimeout ||
+                                   messages.front() == shop_texts::kBlockedBySite;
+    return collection_failed ? kExitCollectionFailed : kExitInput;
 }
 
 }  // namespace qinghe

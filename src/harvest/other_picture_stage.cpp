@@ -138,3 +138,5 @@ void other_picture_stage(MainWindow& window, ItemHarvest& harvest) {
         save_sheet_pictures(window, harvest, bytes_to_text(fetch_url(address)), address, into);
     }
 }
+
+}  // namespace qinghe

@@ -112,6 +112,8 @@ public:
         m_server.stop();
     }
 
+    int port() const { return m_server.port(); }
+
     // connect-to routes sending port 80 of every given host here.
     std::vector<std::string> routes(const std::vector<std::string>& hosts) const {
         std::vector<std::string> result;

@@ -68,7 +68,8 @@ bool address_list_from_bytes(const Bytes& bytes, Text& address_list_gbk);
 // sets the option boxes from options, the save folder box (options.save_folder
 // or the current folder, made absolute; a folder that is missing or whose
 // name GBK cannot hold is refused), applies options.connect_to when it is not
-// empty, options.ca_file when it is not empty and options.parallel when it is above 0, puts the address list into the address box, runs start_batch and
+// empty, options.ca_file when it is not empty
+// and options.parallel when it is above 0, puts the address list into the address box, runs start_batch and
 // then the window loop until finish_batch. Status line and progress bar go to
 // stdout (a live bar on a TTY, plain lines otherwise), message boxes to stderr.
 // Returns kExitBatchEnded after finish_batch, kExitRefused when the start or

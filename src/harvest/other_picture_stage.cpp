@@ -74,7 +74,8 @@ void save_sheet_pictures(MainWindow& window, ItemHarvest& harvest, const Text& s
     }
     if (!reads_newer_picture_forms(sheet_address)) return;
     for (const Text& picture_address : newer_style_sheet_pictures(sheet, sheet_address)) {
-        save_sheet_picture(window, harvest, picture_address, picture_extension(picture_address), into);
+        save_sheet_picture(window, harvest, picture_address, picture_extension(picture_address),
+                           into);
     }
 }
 

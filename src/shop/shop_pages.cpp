@@ -53,7 +53,8 @@ Text leading_digits(const Text& text) {
 }
 
 bool ends_with(const Text& text, std::string_view end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // Ids of the links behind the newer item marker that are not in the

@@ -1,3 +1,5 @@
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <string_view>
 
@@ -45,6 +47,20 @@ bool positive_number(const std::string& text, Number& out) {
 }
 
 }  // namespace
+
+bool check_ca_file(const std::string& pem_file, std::string& error) {
+    std::ifstream in(pem_file, std::ios::binary);
+    if (pem_file.empty() || !in) {
+        error = "--cacert: cannot read the file " + pem_file;
+        return false;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    if (text.find("-----BEGIN CERTIFICATE-----") == std::string::npos) {
+        error = "--cacert: " + pem_file + " holds no PEM certificate";
+        return false;
+    }
+    return true;
+}
 
 bool parse_headless_arguments(int argc, char** argv, int first, HeadlessOptions& options,
                               std::string& error) {
@@ -108,6 +124,12 @@ bool parse_headless_arguments(int argc, char** argv, int first, HeadlessOptions&
             options.connect_to.push_back(value);
             continue;
         }
+        if (!take_value(argc, argv, i, "--cacert", value, matched, error)) return false;
+        if (matched) {
+            if (!check_ca_file(value, error)) return false;
+            options.ca_file = value;
+            continue;
+        }
         if (!take_value(argc, argv, i, "--stall-seconds", value, matched, error)) return false;
         if (matched) {
             if (!positive_number(value, options.stall_seconds)) {
@@ -165,6 +187,9 @@ Options (defaults as the main window starts):
   --connect-to HOST:PORT:ADDR:PORT
                      send requests for HOST:PORT to ADDR:PORT, as curl's
                      option of that name does; may be repeated
+  --cacert FILE      trust the certificate authorities of the PEM file FILE
+                     besides the system's (a company proxy, a test server);
+                     https servers are verified either way
   --stall-seconds N  give up a transfer that stalls (less than 1 byte a second)
                      for N seconds (default 60)
   --max-body-bytes N give up a transfer whose body grows past N bytes

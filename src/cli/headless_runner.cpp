@@ -53,6 +53,7 @@ int run_batch_headless(const HeadlessOptions& options, const Text& address_list_
         return kExitRefused;
     }
     if (!options.connect_to.empty()) set_connect_to(options.connect_to);
+    if (!options.ca_file.empty()) set_extra_ca_file(options.ca_file);
     if (options.stall_seconds > 0 || options.max_body_bytes > 0) {
         FetchLimits limits = fetch_limits();
         if (options.stall_seconds > 0) limits.low_speed_seconds = options.stall_seconds;

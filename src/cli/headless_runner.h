@@ -35,6 +35,7 @@ struct HeadlessOptions {
     long stall_seconds = 0;                // --stall-seconds: 0 keeps the fetch default
     long long max_body_bytes = 0;          // --max-body-bytes: 0 keeps the fetch default
     int parallel = 0;                      // --parallel: 0 keeps the default window
+    std::string ca_file;                   // --cacert: a PEM file trusted besides the system's
     bool verbose = false;                  // --verbose: print the file list box
     std::string input;                     // FILE, "-" or empty for stdin
     bool help = false;                     // --help
@@ -44,6 +45,10 @@ struct HeadlessOptions {
 // second input give false with a one-line reason in error.
 bool parse_headless_arguments(int argc, char** argv, int first, HeadlessOptions& options,
                               std::string& error);
+
+// The file of --cacert: readable and holding a PEM certificate; false with
+// a one-line reason otherwise.
+bool check_ca_file(const std::string& pem_file, std::string& error);
 
 // The --help text (UTF-8), naming program as the command.
 std::string headless_usage(const std::string& program);
@@ -63,7 +68,8 @@ bool address_list_from_bytes(const Bytes& bytes, Text& address_list_gbk);
 // sets the option boxes from options, the save folder box (options.save_folder
 // or the current folder, made absolute; a folder that is missing or whose
 // name GBK cannot hold is refused), applies options.connect_to when it is not
-// empty and options.parallel when it is above 0, puts the address list into the address box, runs start_batch and
+// empty, options.ca_file when it is not empty
+// and options.parallel when it is above 0, puts the address list into the address box, runs start_batch and
 // then the window loop until finish_batch. Status line and progress bar go to
 // stdout (a live bar on a TTY, plain lines otherwise), message boxes to stderr.
 // Returns kExitBatchEnded after finish_batch, kExitRefused when the start or

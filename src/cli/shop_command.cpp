@@ -13,6 +13,7 @@
 
 #include "base/gbk.h"
 #include "base/web.h"
+#include "cli/headless_runner.h"
 #include "shop/shop_link_session.h"
 #include "shop/shop_texts.h"
 
@@ -20,16 +21,20 @@ namespace qinghe {
 namespace {
 
 constexpr int kExitCollected = 0;
-constexpr int kExitCollectionFailed = 1;  // "网络超时，请重试！"
+constexpr int kExitCollectionFailed = 1;  // "网络超时，请重试！" or blocked by the site
 constexpr int kExitInput = 2;             // wrong arguments or a refused shop address
 
 constexpr char kUsage[] =
     "Usage: qinghe-taotu-cli --shop SHOP-ADDRESS [--connect-to HOST:PORT:ADDR:PORT]...\n"
+    "                        [--cacert FILE]\n"
     "Collects the item addresses of a Tmall, Taobao or 1688 shop, page by page, and\n"
     "prints them one per line, e.g.\n"
     "  qinghe-taotu-cli --shop qinghe.tmall.com > list.txt && qinghe-taotu-cli list.txt\n"
+    "--cacert FILE trusts the certificate authorities of a PEM file besides the\n"
+    "system's, as curl's option of that name does.\n"
     "Progress and messages go to standard error. Exit status: 0 when the shop was\n"
-    "walked, 1 when its first page could not be read, 2 for a wrong address or flag.\n";
+    "walked, 1 when its first page could not be read or the site blocked it, 2 for a\n"
+    "wrong address or flag.\n";
 
 class TerminalShopControls : public ShopControls {
 public:
@@ -92,7 +97,8 @@ private:
 };
 
 bool parse_shop_arguments(int argc, char** argv, std::string& address,
-                          std::vector<std::string>& routes, bool& help, std::string& error) {
+                          std::vector<std::string>& routes, std::string& ca_file, bool& help,
+                          std::string& error) {
     bool have_address = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
@@ -117,6 +123,8 @@ bool parse_shop_arguments(int argc, char** argv, std::string& address,
             std::string route;
             if (!value(route)) return false;
             routes.push_back(route);
+        } else if (arg == "--cacert") {
+            if (!value(ca_file) || !check_ca_file(ca_file, error)) return false;
         } else {
             error = "unknown argument: " + std::string(arg);
             return false;
@@ -134,9 +142,10 @@ bool parse_shop_arguments(int argc, char** argv, std::string& address,
 int run_shop_command(int argc, char** argv) {
     std::string address;
     std::vector<std::string> routes;
+    std::string ca_file;
     bool help = false;
     std::string error;
-    if (!parse_shop_arguments(argc, argv, address, routes, help, error)) {
+    if (!parse_shop_arguments(argc, argv, address, routes, ca_file, help, error)) {
         std::fprintf(stderr, "qinghe-taotu-cli --shop: %s\nTry 'qinghe-taotu-cli --shop --help'.\n",
                      error.c_str());
         return kExitInput;
@@ -146,6 +155,7 @@ int run_shop_command(int argc, char** argv) {
         return kExitCollected;
     }
     if (!routes.empty()) set_connect_to(routes);
+    if (!ca_file.empty()) set_extra_ca_file(ca_file);
 
     // The terminal types UTF-8; a shop address is ASCII in practice.
     Text typed;
@@ -160,10 +170,12 @@ int run_shop_command(int argc, char** argv) {
     controls.end_progress_line();
     std::fflush(stdout);
 
-    // The collector's only message is the time-out; the others refuse the input.
+    // The collector's messages are the time-out and the block; the others refuse the input.
     const std::vector<Text>& messages = controls.messages();
     if (messages.empty()) return kExitCollected;
-    return messages.front() == shop_texts::kNetworkTimeout ? kExitCollectionFailed : kExitInput;
+    const bool collection_failed = messages.front() == shop_texts::kNetworkTimeout ||
+                                   messages.front() == shop_texts::kBlockedBySite;
+    return collection_failed ? kExitCollectionFailed : kExitInput;
 }
 
 }  // namespace qinghe

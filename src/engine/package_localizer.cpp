@@ -1,5 +1,6 @@
 #include "engine/package_localizer.h"
 
+#include "base/address_resolver.h"
 #include "base/encoding.h"
 #include "base/files.h"
 #include "base/gbk_text.h"
@@ -12,13 +13,29 @@ namespace qinghe {
 
 namespace {
 
-// Description pictures stand in HTML attributes: src="http://...".
-const char* const kDetailMarker = "\"http://";
-const char* const kDetailEnd = "\"";
+// Where a picture address stands in the package text: behind marker, up to
+// end; the address is start followed by the text between them.
+struct PictureMarker {
+    const char* marker;
+    const char* end;
+    const char* start;
+};
+
+// Description pictures stand in HTML attributes: src="http://...". Exports
+// since about 2017 write src=""https://..."" or src=""//..."" (which takes
+// https, as a page read from disk does); they are read after the classic form.
+constexpr PictureMarker kDetailMarkers[] = {
+    {"\"http://", "\"", "http://"},
+    {"\"https://", "\"", "https://"},
+    {"\"//", "\"", "//"},
+};
 // Main and property pictures stand in the picture column: ...|http://...;
-const char* const kMainMarker = "|http://";
-const char* const kMainEnd = ";";
-const char* const kScheme = "http://";
+// and in newer exports ...|https://...; or ...|//...;
+constexpr PictureMarker kMainMarkers[] = {
+    {"|http://", ";", "http://"},
+    {"|https://", ";", "https://"},
+    {"|//", ";", "//"},
+};
 
 // The package base name: every ".csv" removed in any letter case, then the
 // last element of the path. A native POSIX path separates with "/".
@@ -34,15 +51,18 @@ public:
     explicit PictureRun(MainWindow& window) : m_window(window) {}
 
     // Every picture address found after a marker, into folder.
-    void save_all(const Text& package_text, const char* marker, const char* end,
-                  const Text& folder) {
-        const TextList elements = split_text(package_text, marker);
+    void save_all(const Text& package_text, const PictureMarker& marker, const Text& folder) {
+        const TextList elements = split_text(package_text, marker.marker);
         for (int n = 2; n <= elements.count(); ++n) {
-            const Text piece = split_text(elements.at(n), end).at(1);
+            const Text piece = split_text(elements.at(n), marker.end).at(1);
             // Two markers side by side, or a marker right before its end,
             // name no picture.
             if (piece.empty()) continue;
-            save_one(join_text({kScheme, piece}), folder);
+            Text address = join_text({marker.start, piece});
+            // A package has no address of its own: "//" takes https.
+            if (address.rfind("//", 0) == 0) address = resolve_address("", address);
+            if (address.empty()) continue;
+            save_one(address, folder);
         }
     }
 
@@ -85,16 +105,18 @@ void localize_package(MainWindow& window) {
             bytes_to_text(convert_encoding(read_file(package_path), "UCS-2", "CP936"));
 
         PictureRun run(window);
-        if (find_text(package_text, kDetailMarker) > 0) {
+        for (const PictureMarker& marker : kDetailMarkers) {
+            if (find_text(package_text, marker.marker) < 1) continue;
             const Text folder = join_text({package_folder, detail_folder, "\\"});
             create_directory(folder);
-            run.save_all(package_text, kDetailMarker, kDetailEnd, folder);
+            run.save_all(package_text, marker, folder);
         }
         window.set_progress(60);
-        if (find_text(package_text, kMainMarker) > 0) {
+        for (const PictureMarker& marker : kMainMarkers) {
+            if (find_text(package_text, marker.marker) < 1) continue;
             const Text folder = join_text({package_folder, main_folder, "\\"});
             create_directory(folder);
-            run.save_all(package_text, kMainMarker, kMainEnd, folder);
+            run.save_all(package_text, marker, folder);
         }
     });
 }

@@ -11,8 +11,9 @@ namespace qinghe {
 inline const Text kOtherPictureFolder = gbk_text("其他图片");
 
 // Fetches the item page again, reads every style sheet it links to and
-// saves the pictures they name by absolute "http://" address. Runs on the
-// harvest's worker thread.
+// saves the pictures they name by absolute "http://" address, then (sheets
+// linked as "//…", and sheets not at an "http://" address) those named as
+// url(//…) and url(https://…). Runs on the harvest's worker thread.
 void other_picture_stage(MainWindow& window, ItemHarvest& harvest);
 
 }  // namespace qinghe

@@ -158,7 +158,9 @@ void collect_search_shop(const std::shared_ptr<State>& state, std::uint64_t run,
     Text first = bytes_to_text(fetch_url(shop + shop_markers(kind).first_page_path));
     int pages = list_page_count(kind, first);
     if (pages < 0) {
-        state->post([](ShopControls& c) { c.show_message(shop_texts::kNetworkTimeout); });
+        const Text& message = is_blocked_first_page(kind, first) ? shop_texts::kBlockedBySite
+                                                                  : shop_texts::kNetworkTimeout;
+        state->post([&message](ShopControls& c) { c.show_message(message); });
         return;
     }
     state->post([](ShopControls& c) { c.set_progress(10); });
@@ -177,6 +179,10 @@ void collect_1688(const std::shared_ptr<State>& state, std::uint64_t run, const 
     Text first = bytes_to_text(fetch_url(shop + shop_markers(ShopKind::Ali1688).first_page_path));
     int pages = list_page_count(ShopKind::Ali1688, first);
     int position = 5;
+    if (is_blocked_first_page(ShopKind::Ali1688, first)) {
+        state->post([](ShopControls& c) { c.show_message(shop_texts::kBlockedBySite); });
+        return;
+    }
     if (pages < 0) {
         pages = 1;  // a missing page count is not reported
     } else {

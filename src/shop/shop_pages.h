@@ -19,6 +19,10 @@ struct ShopMarkers {
     const char* item_prefix;      // the item address up to the id; also the item marker
     const char* id_end;           // the id ends before this
     const char* item_suffix;      // written after the id
+    // Item links of the newer list pages, read after the item marker: the
+    // item address without its scheme, so that "https://…" and "//…" links
+    // are found ("http://…" links are the item marker's).
+    const char* newer_item_marker;
 };
 
 const ShopMarkers& shop_markers(ShopKind kind);
@@ -45,9 +49,16 @@ ShopAddressCheck check_shop_address(const Text& typed);
 inline constexpr int kMaxShopPages = 100000;
 int list_page_count(ShopKind kind, const Text& first_page);
 
-// The item ids of a list page in page order, the clean-up applied first.
-// An empty id (two adjacent item markers) is skipped.
+// The item ids of a list page, the clean-up applied first: those behind the
+// item marker in page order (an empty id, of two adjacent item markers, is
+// skipped), then the ids of "https://" and scheme-relative links that the
+// first ones do not hold, in page order. Such an id is the run of digits
+// behind the newer item marker.
 std::vector<Text> list_page_item_ids(ShopKind kind, const Text& page);
+
+// The first page of a shop answered with a sign of blocking (an anti-spider
+// answer, a login redirect, a captcha) instead of its page count and items.
+bool is_blocked_first_page(ShopKind kind, const Text& first_page);
 
 // The item address of an id, without a line end.
 Text item_address(ShopKind kind, const Text& id);

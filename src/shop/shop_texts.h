@@ -25,6 +25,8 @@ inline const Text kEmptyAddress = gbk_text("店铺地址不能不输入的！");
 // Followed by an empty line; the input example follows.
 inline const Text kWrongAddress = gbk_text("请输入正确的店铺地址？！\r\n\r\n");
 inline const Text kNetworkTimeout = gbk_text("网络超时，请重试！");
+// Page 1 of the shop was an anti-spider answer or a login page.
+inline const Text kBlockedBySite = gbk_text("被网站拦截，请稍后再试或在浏览器中登录后重试！");
 inline const Text kNoLinksYet = gbk_text("您还未获取一个链接呢！");
 
 }  // namespace qinghe::shop_texts

@@ -9,6 +9,7 @@
 
 #include "shop/fake_shops.h"
 #include "support/file_bytes.h"
+#include "support/tls_front.h"
 
 namespace qinghe {
 namespace {
@@ -132,6 +133,57 @@ TEST_F(ShopCommandTest, RefusedInputAndFailures) {
         EXPECT_TRUE(r.out.empty()) << r.out;
         EXPECT_NE(r.err.find(c.err_part), std::string::npos) << r.err;
     }
+}
+
+std::string real_page(const std::string& name) {
+    return file_bytes(fs::path(QINGHE_FIXTURES_DIR) / "real" / name);
+}
+
+TEST_F(ShopCommandTest, AnHttpsShopOf2020WithThePrivateAuthority) {
+    test_support::FakeShop pj = shop(ShopKind::Taobao, "qinghe-pj.taobao.com", {});
+    pj.raw_pages = {real_page("taobao_shop_search_page1.html"),
+                    real_page("taobao_shop_search_page2.html")};
+    FakeShopServer server;
+    server.add(pj);
+    ASSERT_TRUE(server.start());
+    test_support::TlsFront front(server.port());
+    ASSERT_TRUE(front.start());
+    const std::vector<std::string> routes = front.routes({"qinghe-pj.taobao.com"});
+
+    CliRun r = run(with_routes({"--shop", "https://qinghe-pj.taobao.com/index.htm", "--cacert",
+                                test_support::test_authority_file()},
+                               routes));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "http://item.taobao.com/item.htm?id=554113831403\n"
+              "http://item.taobao.com/item.htm?id=554113831404\n"
+              "http://item.taobao.com/item.htm?id=560000000001\n"
+              "http://item.taobao.com/item.htm?id=561111111112\n"
+              "http://item.taobao.com/item.htm?id=570000000001\n"
+              "http://item.taobao.com/item.htm?id=570000000002\n");
+
+    // Without the authority the shop's server is not trusted.
+    r = run(with_routes({"--shop", "https://qinghe-pj.taobao.com"}, routes));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(server.requests().size(), 3u);  // the three of the first run
+    // An unreadable authority file is refused before anything is fetched.
+    r = run({"--shop", "qinghe-pj.taobao.com", "--cacert", (m_folder / "none.pem").string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--cacert"), std::string::npos) << r.err;
+}
+
+TEST_F(ShopCommandTest, ABlockedShopIsReportedAsBlocked) {
+    test_support::FakeShop blocked = shop(ShopKind::Taobao, "blocked.taobao.com", {});
+    blocked.raw_pages = {real_page("blocked_taobao_antispider.json")};
+    FakeShopServer server;
+    server.add(blocked);
+    ASSERT_TRUE(server.start());
+    CliRun r = run(with_routes({"--shop", "blocked.taobao.com"}, server.routes({"blocked.taobao.com"})));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("被网站拦截，请稍后再试或在浏览器中登录后重试！"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("网络超时"), std::string::npos) << r.err;
 }
 
 }  // namespace

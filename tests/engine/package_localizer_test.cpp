@@ -12,7 +12,10 @@
 #include "engine/dispatcher.h"
 #include "engine_fixture.h"
 #include "support/recording_window.h"
+#include "base/web.h"
+#include "demo/fake_market.h"
 #include "demo/loopback_server.h"
+#include "support/tls_front.h"
 
 namespace qinghe {
 namespace {
@@ -21,6 +24,7 @@ using namespace engine_test;
 using test_support::RecordingWindow;
 using test_support::run_on_worker;
 using demo::LoopbackServer;
+using test_support::TlsFront;
 
 const Text kPackageTail = gbk("CSV文件淘图");
 const Text kDetail = gbk("宝贝详情");
@@ -228,6 +232,104 @@ TEST_F(Localizer, TheCounterStartsAgainForEachPackageOfABatch) {
     EXPECT_EQ(fake.events_of("counter:"),
               (std::vector<std::string>{new_files(1), new_files(2), new_files(3), new_files(4),
                                         new_files(1), Text(kCounterRestingText)}));
+}
+
+// The marketplace's picture hosts over http and, through the test
+// authority's TLS front, over https; routes and trust undone afterwards.
+class SecureMarket {
+public:
+    SecureMarket() {
+        m_started = m_market.start();
+        m_front = std::make_unique<TlsFront>(m_market.port());
+        m_started = m_started && m_front->start();
+    }
+    ~SecureMarket() {
+        set_extra_ca_file("");
+        set_connect_to({});
+    }
+    // Every picture of paths on img.alicdn.com, its bytes named after it.
+    void add_pictures(const std::vector<std::string>& paths) {
+        for (const std::string& path : paths) m_market.add("img.alicdn.com", path, bytes(path));
+    }
+    bool open() {
+        if (!m_started) return false;
+        std::vector<std::string> routes = m_market.routes();
+        for (const std::string& r : m_front->routes(m_market.hosts())) routes.push_back(r);
+        set_connect_to(routes);
+        set_extra_ca_file(test_support::test_authority_file());
+        return true;
+    }
+    static std::string bytes(const std::string& path) {
+        return demo::tiny_picture(path.substr(path.size() - 3), path);
+    }
+    int requests(const std::string& path) const {
+        return m_market.request_count("img.alicdn.com", path);
+    }
+
+private:
+    demo::FakeMarket m_market;
+    std::unique_ptr<TlsFront> m_front;
+    bool m_started = false;
+};
+
+TEST_F(Localizer, EveryHttpsPictureOfATaobaoAssistantExportIsFetchedOverHttps) {
+    const std::vector<std::string> detail_paths = {
+        "/imgextra/i1/1700000001/TB2expDesc1_!!1700000001.jpg",
+        "/imgextra/i2/1700000001/TB2expDesc2_!!1700000001.gif",
+        "/imgextra/i3/1700000001/TB2expDesc3_!!1700000001.png"};
+    const std::vector<std::string> main_paths = {
+        "/bao/uploaded/i1/1700000001/TB1expMain1_!!1700000001.jpg",
+        "/bao/uploaded/i2/1700000001/TB1expMain2_!!1700000001.jpg",
+        "/bao/uploaded/i3/1700000001/TB1expMain3_!!1700000001.jpg",
+        "/bao/uploaded/i4/1700000001/TB1expSku1_!!1700000001.jpg"};
+    SecureMarket market;
+    market.add_pictures(detail_paths);
+    market.add_pictures(main_paths);
+    ASSERT_TRUE(market.open());
+
+    const std::string export_bytes = file_bytes(std::filesystem::path(QINGHE_FIXTURES_DIR) /
+                                                "real" / "taobao_assistant_export.csv");
+    ASSERT_EQ(export_bytes.substr(0, 2), "\xFF\xFE");
+    run(write_package("export.csv", export_bytes));
+
+    std::vector<std::string> listed;
+    const auto check = [&](const Text& folder, const std::vector<std::string>& paths) {
+        const auto dir = package_folder("export") / to_native_path(folder);
+        EXPECT_EQ(entries(dir).size(), paths.size());
+        for (const std::string& path : paths) {
+            const std::string name = path.substr(path.rfind('/') + 1);
+            EXPECT_EQ(file_bytes(dir / name), SecureMarket::bytes(path)) << path;
+            EXPECT_EQ(market.requests(path), 1) << path;
+            listed.push_back("https://img.alicdn.com" + path + "\r\n");
+        }
+    };
+    check(kDetail, detail_paths);
+    check(kMain, main_paths);
+    EXPECT_EQ(fake.events_of("files:"), listed);
+    EXPECT_EQ(fake.counter, new_files(7));
+}
+
+TEST_F(Localizer, SchemeRelativePicturesTakeHttpsAfterTheClassicOnes) {
+    SecureMarket market;
+    market.add_pictures({"/d/old.jpg", "/d/rel.gif", "/m/old.jpg", "/m/rel.png", "/m/sec.jpg"});
+    ASSERT_TRUE(market.open());
+    // Each form once per folder, the newer ones first in the text.
+    const std::string text =
+        "\"<img src=\"\"//img.alicdn.com/d/rel.gif\"\"><img src=\"\"http://img.alicdn.com/d/old.jpg\"\">\","
+        "\"x:1:0:|//img.alicdn.com/m/rel.png;y:1:1:|https://img.alicdn.com/m/sec.jpg;"
+        "z:1:2:|http://img.alicdn.com/m/old.jpg;|//;\"\r\n";
+    run(write_package("mixed.csv", ucs2(text, Order::LittleWithMark)));
+    EXPECT_EQ(fake.events_of("files:"),
+              (std::vector<std::string>{"http://img.alicdn.com/d/old.jpg\r\n",
+                                        "https://img.alicdn.com/d/rel.gif\r\n",
+                                        "http://img.alicdn.com/m/old.jpg\r\n",
+                                        "https://img.alicdn.com/m/sec.jpg\r\n",
+                                        "https://img.alicdn.com/m/rel.png\r\n"}));
+    const auto main = package_folder("mixed") / to_native_path(kMain);
+    EXPECT_EQ(file_bytes(main / "rel.png"), SecureMarket::bytes("/m/rel.png"));
+    EXPECT_EQ(file_bytes(main / "sec.jpg"), SecureMarket::bytes("/m/sec.jpg"));
+    EXPECT_EQ(entries(package_folder("mixed") / to_native_path(kDetail)),
+              (std::vector<std::string>{"old.jpg", "rel.gif"}));
 }
 
 }  // namespace

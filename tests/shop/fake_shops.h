@@ -32,6 +32,9 @@ struct FakeShop {
     bool count_marker = true;                     // the first page tells the page count
     std::string count_text;                       // behind the marker; empty: "1/N" or "N"
     bool on_comment = false;                      // Taobao links end in "&on_comment=1"
+    // When not empty, the list pages served as they are (page 1 first, also
+    // for the first page), instead of pages rendered from the ids.
+    std::vector<std::string> raw_pages;
 };
 
 inline FakeShop shop(ShopKind kind, std::string host, std::vector<std::vector<std::string>> pages) {
@@ -109,6 +112,8 @@ public:
         m_server.stop();
     }
 
+    int port() const { return m_server.port(); }
+
     // connect-to routes sending port 80 of every given host here.
     std::vector<std::string> routes(const std::vector<std::string>& hosts) const {
         std::vector<std::string> result;
@@ -178,6 +183,14 @@ private:
             }
             first = !request.has_param("pageNo");
             page = first ? 1 : std::stoul("0" + request.get_param_value("pageNo"));
+        }
+        if (!shop.raw_pages.empty()) {
+            if (page < 1 || page > shop.raw_pages.size()) {
+                response.status = 404;
+                return;
+            }
+            response.set_content(shop.raw_pages[page - 1], "text/html; charset=gbk");
+            return;
         }
         response.set_content(render_shop_page(shop, page, first), "text/html; charset=gbk");
     }

@@ -11,6 +11,7 @@
 #include "base/web.h"
 #include "shop/fake_shops.h"
 #include "shop/shop_texts.h"
+#include "support/file_bytes.h"
 
 namespace qinghe {
 namespace {
@@ -70,7 +71,9 @@ protected:
         ASSERT_TRUE(server.start());
         set_connect_to(server.routes({"alpha.tmall.com", "shop7.taobao.com", "beta.1688.com",
                                       "nocount.1688.com", "broken.tmall.com", "empty.tmall.com",
-                                      "dup.tmall.com", "ids.1688.com", "big.tmall.com"}));
+                                      "dup.tmall.com", "ids.1688.com", "big.tmall.com",
+                                      "qinghe-pj.taobao.com", "blocked.taobao.com",
+                                      "blocked.1688.com"}));
     }
     void TearDown() override { set_connect_to({}); }
 
@@ -157,6 +160,45 @@ TEST_F(ShopSessionTest, MissingPageCountIsReportedAsTimeout) {
     EXPECT_TRUE(controls.progress_visible);
     EXPECT_EQ(controls.fetch_enabled, (std::vector<bool>{false, true}));
     EXPECT_EQ(requests_of("broken.tmall.com"), (std::vector<std::string>{"/search.htm?search=y"}));
+}
+
+std::string real_page(const std::string& name) {
+    return test_support::file_bytes(std::filesystem::path(QINGHE_FIXTURES_DIR) / "real" / name);
+}
+
+TEST_F(ShopSessionTest, TaobaoSearchPagesWithSchemeRelativeAndHttpsLinks) {
+    FakeShop pj = shop(ShopKind::Taobao, "qinghe-pj.taobao.com", {});
+    pj.raw_pages = {real_page("taobao_shop_search_page1.html"),
+                    real_page("taobao_shop_search_page2.html")};
+    server.add(pj);
+    collect("qinghe-pj.taobao.com");
+    EXPECT_EQ(controls.box,
+              "http://item.taobao.com/item.htm?id=554113831403\r\n"
+              "http://item.taobao.com/item.htm?id=554113831404\r\n"
+              "http://item.taobao.com/item.htm?id=560000000001\r\n"
+              "http://item.taobao.com/item.htm?id=561111111112\r\n"
+              "http://item.taobao.com/item.htm?id=570000000001\r\n"
+              "http://item.taobao.com/item.htm?id=570000000002\r\n");
+    EXPECT_EQ(controls.count_text, count_label(6));
+    EXPECT_TRUE(controls.messages.empty());
+}
+
+TEST_F(ShopSessionTest, ABlockedFirstPageIsReportedAsBlocked) {
+    for (auto [kind, host] : {std::pair{ShopKind::Taobao, "blocked.taobao.com"},
+                              std::pair{ShopKind::Ali1688, "blocked.1688.com"}}) {
+        SCOPED_TRACE(host);
+        FakeShop blocked = shop(kind, host, {});
+        blocked.raw_pages = {real_page("blocked_taobao_antispider.json")};
+        server.add(blocked);
+        controls.messages.clear();
+        controls.fetch_enabled.clear();
+        collect(host);
+        EXPECT_EQ(controls.messages, (std::vector<Text>{shop_texts::kBlockedBySite}));
+        EXPECT_TRUE(controls.box.empty());
+        EXPECT_EQ(controls.fetch_enabled, (std::vector<bool>{false, true}));
+        // Nothing is fetched after the blocked first page.
+        EXPECT_EQ(requests_of(host).size(), 1u);
+    }
 }
 
 TEST_F(ShopSessionTest, PageCountOfZeroFetchesNoListPage) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/file_bytes.h"
 #include "support/gbk_literal.h"
 
 namespace qinghe {
@@ -43,6 +44,10 @@ TEST(CheckShopAddress, ValidatesAndKeepsOnlyTheHost) {
         {"TMALL.COM", AddressVerdict::NotAShop, "http://TMALL.COM", ShopKind::Ali1688},
         // "http://" anywhere counts as present; the host is the third piece at "/".
         {"see http://b.tmall.com/x", AddressVerdict::Accepted, "http://b.tmall.com", ShopKind::Tmall},
+        // An address from the browser's address bar keeps its https.
+        {"https://qinghe-pj.taobao.com/search.htm?search=y", AddressVerdict::Accepted,
+         "https://qinghe-pj.taobao.com", ShopKind::Taobao},
+        {"https://example.org/", AddressVerdict::NotAShop, "https://example.org/", ShopKind::Ali1688},
     };
     for (const AddressCase& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -132,6 +137,64 @@ TEST(ListPageItemIds, CutsEveryIdAfterTheItemMarker) {
         SCOPED_TRACE(c.page);
         EXPECT_EQ(list_page_item_ids(c.kind, c.page), c.ids);
     }
+}
+
+std::string real_page(const std::string& name) {
+    return test_support::file_bytes(std::filesystem::path(QINGHE_FIXTURES_DIR) / "real" / name);
+}
+
+TEST(ListPageItemIds, HttpsAndSchemeRelativeLinksFollowTheClassicOnes) {
+    const IdsCase cases[] = {
+        // The "http://" link comes first, whatever its place; an id met again
+        // in a newer form is not repeated.
+        {ShopKind::Taobao,
+         "<a href=\"//item.taobao.com/item.htm?id=1&on_comment=1\">"
+         "<a href=\"https://item.taobao.com/item.htm?id=2\">"
+         "<a href=\"http://item.taobao.com/item.htm?id=3\">"
+         "<a href=\"//item.taobao.com/item.htm?id=3\"><a href=\"//item.taobao.com/item.htm?id=1\">",
+         {"3", "1", "2"}},
+        // Newer ids are the digits behind the marker, whatever ends them.
+        {ShopKind::Tmall,
+         "<a href=\"//detail.tmall.com/item.htm?id=11\"> https://detail.tmall.com/item.htm?id=12&rn=1 "
+         "//detail.tmall.com/item.htm?id=x13",
+         {"11", "12"}},
+        {ShopKind::Ali1688,
+         "<a href='//detail.1688.com/offer/610.html'><a href=\"https://detail.1688.com/offer/611.html\">",
+         {"610", "611"}},
+    };
+    for (const IdsCase& c : cases) {
+        SCOPED_TRACE(c.page);
+        EXPECT_EQ(list_page_item_ids(c.kind, c.page), c.ids);
+    }
+}
+
+TEST(ShopFixturePages, TaobaoSearchPagesOf2020) {
+    const std::string first = real_page("taobao_shop_search_page1.html");
+    const std::string second = real_page("taobao_shop_search_page2.html");
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(list_page_count(ShopKind::Taobao, first), 2);
+    EXPECT_EQ(list_page_item_ids(ShopKind::Taobao, first),
+              (std::vector<std::string>{"554113831403", "554113831404", "560000000001",
+                                        "561111111112"}));
+    EXPECT_EQ(list_page_item_ids(ShopKind::Taobao, second),
+              (std::vector<std::string>{"570000000001", "570000000001", "570000000002",
+                                        "554113831403"}));
+    EXPECT_FALSE(is_blocked_first_page(ShopKind::Taobao, first));
+}
+
+TEST(ShopFixturePages, AnAntiSpiderAnswerIsABlockedFirstPage) {
+    const std::string answer = real_page("blocked_taobao_antispider.json");
+    ASSERT_FALSE(answer.empty());
+    for (ShopKind kind : {ShopKind::Tmall, ShopKind::Taobao, ShopKind::Ali1688}) {
+        EXPECT_TRUE(is_blocked_first_page(kind, answer));
+    }
+    // A page without a sign of blocking is not blocked, nor is a page whose
+    // count or items are there beside a sign.
+    EXPECT_FALSE(is_blocked_first_page(ShopKind::Taobao, "<html>timeout</html>"));
+    EXPECT_FALSE(is_blocked_first_page(
+        ShopKind::Taobao, "<span class=\"page-info\">1/2</span> https://login.taobao.com/"));
+    EXPECT_FALSE(is_blocked_first_page(
+        ShopKind::Tmall, "//detail.tmall.com/item.htm?id=5 https://login.taobao.com/"));
 }
 
 TEST(ItemAddress, WritesTheMarketplaceForm) {

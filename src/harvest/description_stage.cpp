@@ -117,13 +117,13 @@ std::vector<PictureReference> newer_picture_references(std::string_view raw,
     return references;
 }
 
-// address: as the page wrote it. One written as "http://…" is the classic
-// form and read as it always was; any other (https, scheme-relative, from
-// the facts) has its pictures read from the answer's picture tags and
+// address: as the page wrote it. classic: written as "http://…" by a
+// classic source, read as it always was; any other (https, scheme-relative,
+// from the facts) has its pictures read from the answer's picture tags and
 // resolved against the description address.
 void handle_source(MainWindow& window, ItemHarvest& harvest, const DescriptionSource& source,
-                   const Text& written_address, const Text& description_folder, bool smart_layout) {
-    const bool classic = written_address.substr(0, 7) == "http://";
+                   const Text& written_address, bool classic, const Text& description_folder,
+                   bool smart_layout) {
     const Text address = resolve_address(harvest.item_address, written_address);
     FetchResult answer = fetch_url_checked(address);
     Text raw = bytes_to_text(page_to_gbk(answer.body, answer.content_type));
@@ -211,32 +211,32 @@ void description_stage(MainWindow& window, ItemHarvest& harvest) {
                find_text(harvest.page_text, source.split_marker) > 0;
     };
 
-    auto handle = [&](const DescriptionSource& source, const Text& address) {
-        handle_source(window, harvest, source, address, description_folder, smart_layout);
-    };
-    auto written_address = [&](const DescriptionSource& source) {
-        return split_text(split_text(harvest.page_text, source.split_marker).at(2), "\"").at(1);
+    auto handle = [&](const DescriptionSource& source) {
+        Text address = split_text(split_text(harvest.page_text, source.split_marker).at(2), "\"").at(1);
+        bool classic = address.substr(0, 7) == "http://";
+        handle_source(window, harvest, source, address, classic, description_folder, smart_layout);
     };
 
     bool any_source = false;
     if (runs(kTaobaoSource)) {
-        handle(kTaobaoSource, written_address(kTaobaoSource));
+        handle(kTaobaoSource);
         any_source = true;
     }
     window.set_progress(25);
     if (runs(kTmallSource)) {
-        handle(kTmallSource, written_address(kTmallSource));
+        handle(kTmallSource);
         any_source = true;
     }
     window.set_progress(50);
     if (runs(k1688Source)) {
-        handle(k1688Source, written_address(k1688Source));
+        handle(k1688Source);
         any_source = true;
     }
     // Newer page forms name their description where no classic source looks.
     if (!any_source && !harvest.facts.description_address.empty()) {
-        handle(is_1688_address(harvest.item_address) ? k1688FactsSource : kTaobaoFactsSource,
-               harvest.facts.description_address);
+        handle_source(window, harvest,
+                      is_1688_address(harvest.item_address) ? k1688FactsSource : kTaobaoFactsSource,
+                      harvest.facts.description_address, false, description_folder, smart_layout);
     }
 }
 

@@ -71,9 +71,11 @@ Text item_link_address(std::string_view page) {
 // The item address of a bare id, on the marketplace the page names.
 Text address_of_id(std::string_view page, std::string_view id) {
     for (const ItemLinkForm& form : kItemLinks) {
-        if (contains_text(page, form.link_start)) return join_text({form.address_head, id, form.address_tail});
+        if (contains_text(page, form.link_start))
+            return join_text({form.address_head, id, form.address_tail});
     }
-    if (contains_text(page, "1688.com")) return join_text({kItemLinks[2].address_head, id, ".html"});
+    if (contains_text(page, "1688.com"))
+        return join_text({kItemLinks[2].address_head, id, ".html"});
     if (contains_text(page, "tmall.com")) return join_text({kItemLinks[0].address_head, id});
     return join_text({kItemLinks[1].address_head, id});
 }
@@ -82,7 +84,8 @@ Text address_of_id(std::string_view page, std::string_view id) {
 
 Text saved_page_path(std::string_view line) {
     Text trimmed = trim_text(line);
-    if (!ends_with_ignoring_case(trimmed, ".html") && !ends_with_ignoring_case(trimmed, ".htm")) return {};
+    if (!ends_with_ignoring_case(trimmed, ".html") && !ends_with_ignoring_case(trimmed, ".htm"))
+        return {};
     std::string_view path = trimmed;
     if (path.size() >= kFileScheme.size() &&
         equal_ignoring_case(path.substr(0, kFileScheme.size()), kFileScheme)) {

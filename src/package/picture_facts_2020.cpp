@@ -10,11 +10,11 @@ namespace {
 // this order: an entry that holds another comes first (_310x310.jpg before
 // 310x310., _64x64.jpg before 64x64.), so a whole suffix goes at once.
 constexpr std::string_view kThumbnailSuffixes[] = {
-    "_60x60.jpg",   "_230x230.jpg",  "_180x180.jpg",  "_310x310.jpg", "_130x130.jpg",
-    "_240x240.jpg", "_270x270.jpg",  "_50x50.jpg",    "_40x40q90.jpg", "_150x150.jpg",
-    "_60x60q90.jpg", "_30x30q90.jpg", "_30x30.jpg",   "_40x40.jpg",   "_120x120.jpg",
-    "_64x64.jpg",   "_400x400.jpg",  "64x64.",        "32x32.",       "310x310.",
-    ".80x80",       ".400x400",      "summ.",         "_.webp",
+    "_60x60.jpg",    "_230x230.jpg",  "_180x180.jpg", "_310x310.jpg",  "_130x130.jpg",
+    "_240x240.jpg",  "_270x270.jpg",  "_50x50.jpg",   "_40x40q90.jpg", "_150x150.jpg",
+    "_60x60q90.jpg", "_30x30q90.jpg", "_30x30.jpg",   "_40x40.jpg",    "_120x120.jpg",
+    "_64x64.jpg",    "_400x400.jpg",  "64x64.",       "32x32.",        "310x310.",
+    ".80x80",        ".400x400",      "summ.",        "_.webp",
 };
 
 // Suffixes of the thumbnails of later years, removed after the ones above.
@@ -78,7 +78,8 @@ constexpr DescriptionForm k1688Descriptions[] = {
 
 // Item id forms, in order: "itemId          : '…'" (Taobao g_config),
 // "itemId":"…" and "itemId":123 (Tmall TShop.Setup).
-constexpr std::string_view kItemIdStarts[] = {"itemId          : '", "\"itemId\":\"", "\"itemId\":"};
+constexpr std::string_view kItemIdStarts[] = {"itemId          : '", "\"itemId\":\"",
+                                              "\"itemId\":"};
 constexpr std::string_view kCanonicalStart = "<link rel=\"canonical\" href=\"";
 
 // The value after the first start marker up to end; empty without start.
@@ -171,7 +172,8 @@ void read_item_identity(std::string_view page, std::string_view page_address, It
     for (std::string_view start : kItemIdStarts) {
         if (!facts.item_id.empty()) break;
         int at = find_text(page, start);
-        if (at > 0) facts.item_id = leading_digits(page.substr(static_cast<size_t>(at) - 1 + start.size()));
+        if (at > 0)
+            facts.item_id = leading_digits(page.substr(static_cast<size_t>(at) - 1 + start.size()));
     }
 }
 

@@ -65,9 +65,9 @@ std::string extension_of(const std::string& address) {
 }
 
 struct ItemPageCase {
-    const char* fixture;       // below tests/fixtures
-    const char* address;       // where it is served; empty: read from disk
-    const char* content_type;  // of the served page
+    const char* fixture;                     // below tests/fixtures
+    const char* address;                     // where it is served; empty: read from disk
+    const char* content_type;                // of the served page
     std::vector<std::string> main_pictures;  // gallery, then SKU pictures
     const char* description_address;
     const char* description_answer;  // a fixture of tests/fixtures/real, or the answer itself
@@ -89,7 +89,8 @@ const char* const k1688OfferDescription =
 
 const std::vector<ItemPageCase>& item_page_cases() {
     static const std::vector<ItemPageCase> cases = {
-        {"real/taobao_item_served_gbk.html", "http://item.taobao.com/item.htm?id=588001001001",
+        {"real/taobao_item_served_gbk.html",
+         "http://item.taobao.com/item.htm?id=588001001001",
          "text/html",
          {"https://gd2.alicdn.com/imgextra/i2/3900118801/TB2tbA_!!3900118801.jpg",
           "https://gd3.alicdn.com/imgextra/i3/3900118801/TB2tbB_!!3900118801.jpg",
@@ -103,7 +104,8 @@ const std::vector<ItemPageCase>& item_page_cases() {
           "https://img.alicdn.com/imgextra/i2/3900118801/TB2tbDesc2_!!3900118801.jpg",
           "http://img.alicdn.com/imgextra/i3/3900118801/TB2tbDesc3_!!3900118801.gif"},
          "A0.jpg"},
-        {"real/tmall_item_served_utf8.html", "https://detail.tmall.com/item.htm?id=600002002001",
+        {"real/tmall_item_served_utf8.html",
+         "https://detail.tmall.com/item.htm?id=600002002001",
          "text/html;charset=utf-8",
          {"https://img.alicdn.com/imgextra/i1/2206655443/O1CN01tmA_!!2206655443.jpg",
           "https://img.alicdn.com/imgextra/i2/2206655443/O1CN01tmB_!!2206655443.jpg",
@@ -118,17 +120,21 @@ const std::vector<ItemPageCase>& item_page_cases() {
           "https://img.alicdn.com/imgextra/i3/2206655443/O1CN01tmDesc3_!!2206655443.gif",
           "http://img.alicdn.com/imgextra/i4/2206655443/O1CN01tmDesc4_!!2206655443.png"},
          "A0.jpg"},
-        {"real/ali1688_offer_served_gbk.html", "https://detail.1688.com/offer/610003003001.html",
+        {"real/ali1688_offer_served_gbk.html",
+         "https://detail.1688.com/offer/610003003001.html",
          "text/html",
          {"https://cbu01.alicdn.com/img/ibank/2019/142/552/11844255241_2126953827.jpg",
           "https://cbu01.alicdn.com/img/ibank/2019/143/552/11844255242_2126953827.jpg",
           "https://cbu01.alicdn.com/img/ibank/2019/144/552/11844255243_2126953827.jpg"},
-         "https://img.alicdn.com/tfscom/TB1d1688desc01", "ali1688_desc.js",
+         "https://img.alicdn.com/tfscom/TB1d1688desc01",
+         "ali1688_desc.js",
          {"https://cbu01.alicdn.com/img/ibank/2019/150/552/11844255250_2126953827.jpg",
           "https://cbu01.alicdn.com/img/ibank/2019/151/552/11844255251_2126953827.jpg",
           "http://cbu01.alicdn.com/img/ibank/2019/152/552/11844255252_2126953827.jpg"},
          "A1.jpg"},
-        {"real/taobao_item_saved_utf8.html", "", "",
+        {"real/taobao_item_saved_utf8.html",
+         "",
+         "",
          {"https://gd2.alicdn.com/imgextra/i1/2200711111/O1CN01sdA_!!2200711111.jpg",
           "https://gd2.alicdn.com/imgextra/i2/2200711111/O1CN01sdB_!!2200711111.jpg",
           "https://gd2.alicdn.com/imgextra/i3/2200711111/O1CN01sdC_!!2200711111.jpg"},
@@ -138,14 +144,18 @@ const std::vector<ItemPageCase>& item_page_cases() {
          {"https://img.alicdn.com/imgextra/i4/2200711111/O1CN01sdDesc1_!!2200711111.jpg",
           "https://img.alicdn.com/imgextra/i1/2200711111/O1CN01sdDesc2_!!2200711111.png"},
          "A0.jpg"},
-        {"real/ali1688_offer_saved_utf8.html", "", "",
+        {"real/ali1688_offer_saved_utf8.html",
+         "",
+         "",
          {"https://cbu01.alicdn.com/img/ibank/2020/511/733/12000000011_987654321.jpg",
           "https://cbu01.alicdn.com/img/ibank/2020/512/733/12000000012_987654321.jpg"},
-         "https://img.alicdn.com/tfscom/TB1d1688desc02", "ali1688_saved_desc.js",
+         "https://img.alicdn.com/tfscom/TB1d1688desc02",
+         "ali1688_saved_desc.js",
          {"https://cbu01.alicdn.com/img/ibank/2020/520/733/12000000020_987654321.jpg"},
          "A1.jpg"},
         // Over http: the test certificate names no host as deep as market.m.taobao.com.
-        {"embedded/tmall_ice_served.html", "http://detail.tmall.com/item.htm?id=700000300301",
+        {"embedded/tmall_ice_served.html",
+         "http://detail.tmall.com/item.htm?id=700000300301",
          "text/html;charset=utf-8",
          {"https://img.alicdn.com/imgextra/i1/2201168000001/O1CN01qhRobA_!!2201168000001.jpg",
           "https://img.alicdn.com/imgextra/i2/2201168000001/O1CN01qhRobB_!!2201168000001.jpg",
@@ -157,15 +167,21 @@ const std::vector<ItemPageCase>& item_page_cases() {
          {"https://img.alicdn.com/imgextra/i1/2201168000001/O1CN01qhRobDesc1_!!2201168000001.jpg",
           "https://img.alicdn.com/imgextra/i2/2201168000001/O1CN01qhRobDesc2_!!2201168000001.png"},
          "A0.jpg"},
-        {"embedded/taobao_ice_saved.html", "", "",
+        {"embedded/taobao_ice_saved.html",
+         "",
+         "",
          {"https://img.alicdn.com/imgextra/i4/3900218802/O1CN01qhDressA_!!3900218802.jpg",
           "https://img.alicdn.com/imgextra/i1/3900218802/O1CN01qhDressB_!!3900218802.jpg",
           "https://img.alicdn.com/imgextra/i2/3900218802/O1CN01qhDressC_!!3900218802.png",
           "https://img.alicdn.com/imgextra/i3/3900218802/O1CN01qhDressD_!!3900218802.jpg",
           "https://gw.alicdn.com/bao/uploaded/i4/3900218802/O1CN01qhSkuBlue_!!3900218802.jpg",
           "https://gw.alicdn.com/bao/uploaded/i1/3900218802/O1CN01qhSkuCream_!!3900218802.jpg"},
-         "", "", {}, ""},
-        {"embedded/ali1688_offer_served.html", "https://detail.1688.com/offer/710000000101.html",
+         "",
+         "",
+         {},
+         ""},
+        {"embedded/ali1688_offer_served.html",
+         "https://detail.1688.com/offer/710000000101.html",
          "text/html;charset=utf-8",
          {"https://cbu01.alicdn.com/img/ibank/O1CN01qhMugA_!!2209000000101-0-cib.jpg",
           "https://cbu01.alicdn.com/img/ibank/O1CN01qhMugB_!!2209000000101-0-cib.jpg",
@@ -174,16 +190,22 @@ const std::vector<ItemPageCase>& item_page_cases() {
           "https://cbu01.alicdn.com/img/ibank/O1CN01qhSkuBlue_!!2209000000101-0-cib.jpg",
           "https://cbu01.alicdn.com/img/ibank/O1CN01qhSkuGreen_!!2209000000101-0-cib.jpg",
           "https://cbu01.alicdn.com/img/ibank/O1CN01qhSkuPink_!!2209000000101-0-cib.jpg"},
-         "https://itemcdn.tmall.com/1688offer/icoss71000000010100qh0a1b2c3d", k1688OfferDescription,
+         "https://itemcdn.tmall.com/1688offer/icoss71000000010100qh0a1b2c3d",
+         k1688OfferDescription,
          {"https://cbu01.alicdn.com/img/ibank/O1CN01qhMugDesc1_!!2209000000101-0-cib.jpg",
           "https://cbu01.alicdn.com/img/ibank/O1CN01qhMugDesc2_!!2209000000101-0-cib.gif"},
          "A1.jpg"},
-        {"embedded/ali1688_logged_out_saved.html", "", "",
+        {"embedded/ali1688_logged_out_saved.html",
+         "",
+         "",
          {"https://cbu01.alicdn.com/img/ibank/O1CN01qhToyA_!!2209000000303-0-cib.jpg",
           "https://cbu01.alicdn.com/img/ibank/O1CN01qhToyB_!!2209000000303-0-cib.jpg",
           "https://cbu01.alicdn.com/img/ibank/O1CN01qhToyRed_!!2209000000303-0-cib.jpg",
           "https://cbu01.alicdn.com/img/ibank/O1CN01qhToyYellow_!!2209000000303-0-cib.jpg"},
-         "", "", {}, ""},
+         "",
+         "",
+         {},
+         ""},
     };
     return cases;
 }
@@ -193,8 +215,8 @@ public:
 protected:
     void SetUp() override {
         root = fs::temp_directory_path() /
-               ("qinghe-real-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+               ("qinghe-real-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root);
         save = root / "save";
         fs::create_directories(save / kBatch);
@@ -215,11 +237,12 @@ protected:
     // more than the item's pictures is seen.
     void serve_every_picture_of(const std::string& text) {
         static const std::regex address(R"((https?:)?//([A-Za-z0-9.-]+\.[a-z]+)(/[^"'\s()<>\\]*))");
-        for (auto it = std::sregex_iterator(text.begin(), text.end(), address); it != std::sregex_iterator();
-             ++it) {
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), address);
+             it != std::sregex_iterator(); ++it) {
             Place place = place_of("https:" + it->str().substr(it->str().find("//")));
             if (market.body(place.host, place.path).empty()) {
-                market.add(place.host, place.path, demo::tiny_picture("jpg", place.host + place.path));
+                market.add(place.host, place.path,
+                           demo::tiny_picture("jpg", place.host + place.path));
             }
         }
     }
@@ -252,14 +275,16 @@ protected:
     // The one item folder the harvest made.
     fs::path item_folder() const {
         std::vector<fs::path> folders;
-        for (const auto& entry : fs::directory_iterator(save / kBatch)) folders.push_back(entry.path());
+        for (const auto& entry : fs::directory_iterator(save / kBatch))
+            folders.push_back(entry.path());
         EXPECT_EQ(folders.size(), 1u);
         return folders.empty() ? fs::path{} : folders.front();
     }
     std::set<std::string> files_in(const fs::path& folder) const {
         std::set<std::string> names;
         if (!fs::exists(folder)) return names;
-        for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.insert(entry.path().filename().string());
         return names;
     }
 
@@ -279,14 +304,16 @@ TEST_P(ItemPages, GalleryAndSkuPicturesAtFullSizeAndTheDescriptionMadeLocal) {
     ASSERT_FALSE(page.empty());
     for (const auto* list : {&c.main_pictures, &c.description_pictures}) {
         for (const std::string& address : *list) {
-            serve(address, demo::tiny_picture(extension_of(address).substr(1), address), "image/jpeg");
+            serve(address, demo::tiny_picture(extension_of(address).substr(1), address),
+                  "image/jpeg");
         }
     }
     serve_every_picture_of(page);
     std::string answer;
     if (*c.description_address) {
         const bool is_fixture = std::string(c.description_answer).find('<') == std::string::npos;
-        answer = is_fixture ? fixture(std::string("real/") + c.description_answer) : c.description_answer;
+        answer = is_fixture ? fixture(std::string("real/") + c.description_answer)
+                            : c.description_answer;
         serve(c.description_address, answer, "application/javascript");
         serve_every_picture_of(answer);
     }
@@ -313,13 +340,16 @@ TEST_P(ItemPages, GalleryAndSkuPicturesAtFullSizeAndTheDescriptionMadeLocal) {
     const std::string description_page = file_bytes(folder / "宝贝描述" / "详情.html");
     const int first = c.first_description_name[1] - '0';
     for (size_t i = 0; i < c.description_pictures.size(); ++i) {
-        const std::string name = "A" + std::to_string(first + i) + extension_of(c.description_pictures[i]);
+        const std::string name =
+            "A" + std::to_string(first + i) + extension_of(c.description_pictures[i]);
         expected_description.insert(name);
         EXPECT_EQ(file_bytes(folder / "宝贝描述" / name), body(c.description_pictures[i])) << name;
         EXPECT_NE(description_page.find(gbk("file://" + (folder / "宝贝描述" / name).string())),
                   std::string::npos)
             << name;
-        EXPECT_EQ(description_page.find(place_of(c.description_pictures[i]).path), std::string::npos) << name;
+        EXPECT_EQ(description_page.find(place_of(c.description_pictures[i]).path),
+                  std::string::npos)
+            << name;
     }
     if (!c.description_pictures.empty()) expected_description.insert("详情.html");
     std::set<std::string> description_files = files_in(folder / "宝贝描述");
@@ -328,12 +358,14 @@ TEST_P(ItemPages, GalleryAndSkuPicturesAtFullSizeAndTheDescriptionMadeLocal) {
     EXPECT_EQ(description_files, expected_description);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, ItemPages, ::testing::Range<size_t>(0, item_page_cases().size()));
+INSTANTIATE_TEST_SUITE_P(Fixtures, ItemPages,
+                         ::testing::Range<size_t>(0, item_page_cases().size()));
 
 // A page saved from the browser names its item: the folder takes the id, the
 // record file the item address; a file:// line reads the same page.
 TEST_F(RealItemPages, SavedPageTakesTheItemAddressFromThePage) {
-    const std::string path = (fs::path(QINGHE_FIXTURES_DIR) / "real/taobao_item_saved_utf8.html").string();
+    const std::string path =
+        (fs::path(QINGHE_FIXTURES_DIR) / "real/taobao_item_saved_utf8.html").string();
     for (const std::string& address : item_page_cases()[3].main_pictures) {
         serve(address, demo::tiny_picture("jpg", address), "image/jpeg");
     }
@@ -345,19 +377,22 @@ TEST_F(RealItemPages, SavedPageTakesTheItemAddressFromThePage) {
         fs::create_directories(save / kBatch);
         harvest(line);
         const fs::path folder = save / kBatch / "588001001002_青禾淘图";
-        EXPECT_EQ(file_bytes(folder / "淘图记录.txt"),
-                  gbk("2020新款女士真丝连衣裙") + "\r\nhttps://item.taobao.com/item.htm?id=588001001002");
+        EXPECT_EQ(
+            file_bytes(folder / "淘图记录.txt"),
+            gbk("2020新款女士真丝连衣裙") + "\r\nhttps://item.taobao.com/item.htm?id=588001001002");
         EXPECT_EQ(files_in(folder / "主图及属性图").size(), 3u);
     }
 }
 
 // Answers in place of the item: reported, no folders, no row.
 TEST_F(RealItemPages, BlockedPagesAreReportedAndLeaveNothing) {
-    const char* const blocked[] = {"blocked_1688_security_x5.html", "blocked_taobao_slider.html",
-                                   "blocked_taobao_antispider.json", "blocked_taobao_login_redirect.html",
-                                   "blocked_tmall_sec_redirect.html", "blocked_taobao_punish.html"};
+    const char* const blocked[] = {
+        "blocked_1688_security_x5.html",   "blocked_taobao_slider.html",
+        "blocked_taobao_antispider.json",  "blocked_taobao_login_redirect.html",
+        "blocked_tmall_sec_redirect.html", "blocked_taobao_punish.html"};
     for (const char* name : blocked) {
-        serve(std::string("https://item.taobao.com/") + name, fixture(std::string("real/") + name), "text/html");
+        serve(std::string("https://item.taobao.com/") + name, fixture(std::string("real/") + name),
+              "text/html");
     }
     controls.options[OptionBox::ExportDataPackage] = true;
     start();
@@ -365,7 +400,8 @@ TEST_F(RealItemPages, BlockedPagesAreReportedAndLeaveNothing) {
         SCOPED_TRACE(name);
         controls.status.clear();
         harvest(std::string("https://item.taobao.com/") + name + "?id=588001001009");
-        EXPECT_EQ(controls.status, gbk("（1/1）被网站拦截，请在浏览器中打开宝贝页面并另存为网页后拖入本软件"));
+        EXPECT_EQ(controls.status,
+                  gbk("（1/1）被网站拦截，请在浏览器中打开宝贝页面并另存为网页后拖入本软件"));
         EXPECT_TRUE(fs::is_empty(save / kBatch));
     }
 }

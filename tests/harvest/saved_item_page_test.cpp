@@ -46,9 +46,11 @@ TEST(SavedItemPage, ItemAddressFromThePage) {
         {"<a href=\"https://detail.1688.com/offer/610003003002.html\">", &id_only,
          "https://detail.1688.com/offer/700000400401.html"},
     };
-    for (const auto& c : cases) EXPECT_EQ(saved_page_item_address(c.page, *c.facts), c.address) << c.page;
-    EXPECT_EQ(saved_page_item_address("<a href=\"//item.taobao.com/item.htm?id=5881\">", ItemFacts{}),
-              "https://item.taobao.com/item.htm?id=5881");
+    for (const auto& c : cases)
+        EXPECT_EQ(saved_page_item_address(c.page, *c.facts), c.address) << c.page;
+    EXPECT_EQ(
+        saved_page_item_address("<a href=\"//item.taobao.com/item.htm?id=5881\">", ItemFacts{}),
+        "https://item.taobao.com/item.htm?id=5881");
     EXPECT_EQ(saved_page_item_address("<p>nothing</p>", ItemFacts{}), "");
 }
 

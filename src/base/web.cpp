@@ -398,6 +398,12 @@ private:
             retry_after > 0) {
             result.retry_after_seconds = static_cast<long>(retry_after);
         }
+        // The charset of a page is decided by this header when it names one.
+        char* content_type = nullptr;
+        if (curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &content_type) == CURLE_OK &&
+            content_type != nullptr) {
+            result.content_type = content_type;
+        }
         result.body = std::move(job->body);
         curl_multi_remove_handle(m_multi, easy);
         finish(*job, std::move(result));

@@ -34,6 +34,7 @@ struct FetchResult {
     long status = 0;        // HTTP status of the last response, 0 when none
     FetchError error = FetchError::None;  // why it did not complete; None when it did
     long retry_after_seconds = 0;         // the last response's Retry-After; 0 when none
+    std::string content_type;             // the last response's Content-Type; empty when none
 };
 
 // The body of a GET of the address; empty when nothing could be fetched.

@@ -1,12 +1,15 @@
 #include "harvest/description_stage.h"
 
+#include "base/address_resolver.h"
 #include "base/files.h"
 #include "base/gbk_text.h"
+#include "base/page_charset.h"
 #include "base/pattern.h"
 #include "base/text_number.h"
 #include "base/web.h"
 #include "harvest/harvest_paths.h"
 #include "harvest/save_picture.h"
+#include "package/item_page.h"
 
 namespace qinghe {
 
@@ -29,7 +32,17 @@ constexpr DescriptionSource kTmallSource{"descUrl", "descUrl\":\"", DescriptionN
 constexpr DescriptionSource k1688Source{"data-tfs-url=", "data-tfs-url=\"", DescriptionNaming::FromOne,
                                         true, 60};
 
+// The description address of a newer page form, read into the facts: its
+// pictures are named as the marketplace's classic descriptions name theirs.
+constexpr DescriptionSource kTaobaoFactsSource{"", "", DescriptionNaming::FromZero, false, 0};
+constexpr DescriptionSource k1688FactsSource{"", "", DescriptionNaming::FromOne, false, 0};
+
 constexpr std::string_view kLinkPattern = "http(.*?)\"";
+// The pictures of a description in a newer form: each <img>'s data-src (a
+// lazy-loaded picture) or else its src, quoted or escaped as the text has it.
+constexpr std::string_view kPictureTag = "<img";
+constexpr std::string_view kPictureAttributes[] = {"data-src=", " src="};
+constexpr std::string_view kValueEnds = "\"'\\ >";
 
 // The script wrapper of a Taobao description: var desc='…';
 constexpr std::string_view kScriptHead = "var desc='";
@@ -60,15 +73,66 @@ bool names_picture(std::string_view address) {
            find_text(address, ".png") > 0;
 }
 
-void handle_source(MainWindow& window, ItemHarvest& harvest, const DescriptionSource& source,
-                   const Text& description_folder, bool smart_layout) {
-    Text address = split_text(split_text(harvest.page_text, source.split_marker).at(2), "\"").at(1);
-    Text raw = bytes_to_text(fetch_url(address));
-
+// The classic rule: every "http…\"" of the answer, quote characters removed.
+std::vector<Text> classic_picture_links(std::string_view raw) {
     std::vector<Text> links;
     PatternObject pattern;
     if (compile_pattern(pattern, kLinkPattern)) {
-        for (const MatchResult& result : search_all(pattern, raw)) links.push_back(match_text(result, raw));
+        for (const MatchResult& result : search_all(pattern, raw)) {
+            Text link = match_text(result, raw);
+            for (std::string_view c : kQuoteChars) link = replace_text(link, c);
+            links.push_back(link);
+        }
+    }
+    return links;
+}
+
+// A picture reference as a newer description writes it, and the address
+// it stands for.
+struct PictureReference {
+    Text written;
+    Text address;
+};
+
+std::vector<PictureReference> newer_picture_references(std::string_view raw,
+                                                       std::string_view description_address) {
+    std::vector<PictureReference> references;
+    TextList tags = split_text(raw, kPictureTag);
+    for (int i = 2; i <= tags.count(); ++i) {
+        std::string_view tag = tags.at(i);
+        tag = tag.substr(0, std::min(tag.size(), tag.find('>')));
+        for (std::string_view attribute : kPictureAttributes) {
+            int at = find_text(tag, attribute);
+            if (at < 1) continue;
+            std::string_view value = tag.substr(static_cast<size_t>(at) - 1 + attribute.size());
+            size_t start = value.find_first_not_of("\\\"'");
+            if (start == std::string_view::npos) break;
+            value = value.substr(start);
+            Text written(value.substr(0, value.find_first_of(kValueEnds)));
+            Text address = resolve_address(description_address, written);
+            if (is_web_address(address)) references.push_back({written, address});
+            break;
+        }
+    }
+    return references;
+}
+
+// address: as the page wrote it. classic: written as "http://…" by a
+// classic source, read as it always was; any other (https, scheme-relative,
+// from the facts) has its pictures read from the answer's picture tags and
+// resolved against the description address.
+void handle_source(MainWindow& window, ItemHarvest& harvest, const DescriptionSource& source,
+                   const Text& written_address, bool classic, const Text& description_folder,
+                   bool smart_layout) {
+    const Text address = resolve_address(harvest.item_address, written_address);
+    FetchResult answer = fetch_url_checked(address);
+    Text raw = bytes_to_text(page_to_gbk(answer.body, answer.content_type));
+
+    std::vector<PictureReference> references;
+    if (classic) {
+        for (Text& link : classic_picture_links(raw)) references.push_back({link, link});
+    } else {
+        references = newer_picture_references(raw, address);
     }
 
     Text text = replace_text(raw, kScriptHead);
@@ -84,9 +148,8 @@ void handle_source(MainWindow& window, ItemHarvest& harvest, const DescriptionSo
     if (source.progress_before_pictures > 0) window.set_progress(source.progress_before_pictures);
     int picture_number = 1;
     int picture_count = 0;
-    for (const Text& link : links) {
-        Text picture_address = link;
-        for (std::string_view c : kQuoteChars) picture_address = replace_text(picture_address, c);
+    for (const PictureReference& reference : references) {
+        const Text& picture_address = reference.address;
         if (!names_picture(picture_address)) continue;
         Text extension = picture_extension(picture_address);
         picture_count += 1;
@@ -102,7 +165,7 @@ void handle_source(MainWindow& window, ItemHarvest& harvest, const DescriptionSo
             continue;
         }
         if (smart_layout) {
-            text = replace_text(text, picture_address,
+            text = replace_text(text, reference.written,
                                 local_file_link(join_text({description_folder, file_name})));
         }
         picture_number += 1;
@@ -148,11 +211,33 @@ void description_stage(MainWindow& window, ItemHarvest& harvest) {
                find_text(harvest.page_text, source.split_marker) > 0;
     };
 
-    if (runs(kTaobaoSource)) handle_source(window, harvest, kTaobaoSource, description_folder, smart_layout);
+    auto handle = [&](const DescriptionSource& source) {
+        Text address = split_text(split_text(harvest.page_text, source.split_marker).at(2), "\"").at(1);
+        bool classic = address.substr(0, 7) == "http://";
+        handle_source(window, harvest, source, address, classic, description_folder, smart_layout);
+    };
+
+    bool any_source = false;
+    if (runs(kTaobaoSource)) {
+        handle(kTaobaoSource);
+        any_source = true;
+    }
     window.set_progress(25);
-    if (runs(kTmallSource)) handle_source(window, harvest, kTmallSource, description_folder, smart_layout);
+    if (runs(kTmallSource)) {
+        handle(kTmallSource);
+        any_source = true;
+    }
     window.set_progress(50);
-    if (runs(k1688Source)) handle_source(window, harvest, k1688Source, description_folder, smart_layout);
+    if (runs(k1688Source)) {
+        handle(k1688Source);
+        any_source = true;
+    }
+    // Newer page forms name their description where no classic source looks.
+    if (!any_source && !harvest.facts.description_address.empty()) {
+        handle_source(window, harvest,
+                      is_1688_address(harvest.item_address) ? k1688FactsSource : kTaobaoFactsSource,
+                      harvest.facts.description_address, false, description_folder, smart_layout);
+    }
 }
 
 }  // namespace qinghe

@@ -10,6 +10,7 @@
 namespace qinghe {
 
 struct ItemHarvest {
+    Text item_address;             // the address line, or the address a saved page names
     Text item_id;                  // empty in the flat layout or without "id="
     Text item_folder_name;         // empty in the flat layout
     Text page_source;              // the item page as GBK text, before preparation

@@ -1,10 +1,12 @@
 #include "harvest/main_picture_stage.h"
 
+#include "base/address_resolver.h"
 #include "base/files.h"
 #include "base/gbk_text.h"
 #include "base/text_number.h"
 #include "harvest/harvest_paths.h"
 #include "harvest/save_picture.h"
+#include "package/picture_facts_2020.h"
 
 namespace qinghe {
 
@@ -15,17 +17,6 @@ const Text kStatus = gbk_text("正在下载主图与属性图……");
 // Removed from a link before anything else.
 constexpr std::string_view kQuoteChars[] = {")", "'", "\""};
 
-// The size markers the picture servers add for scaled copies, removed in
-// this order: an entry that holds another comes first (_310x310.jpg before
-// 310x310., _64x64.jpg before 64x64.), so a whole suffix goes at once.
-constexpr std::string_view kThumbnailSuffixes[] = {
-    "_60x60.jpg",   "_230x230.jpg",  "_180x180.jpg",  "_310x310.jpg", "_130x130.jpg",
-    "_240x240.jpg", "_270x270.jpg",  "_50x50.jpg",    "_40x40q90.jpg", "_150x150.jpg",
-    "_60x60q90.jpg", "_30x30q90.jpg", "_30x30.jpg",   "_40x40.jpg",   "_120x120.jpg",
-    "_64x64.jpg",   "_400x400.jpg",  "64x64.",        "32x32.",       "310x310.",
-    ".80x80",       ".400x400",      "summ.",         "_.webp",
-};
-
 constexpr std::string_view kPictureExtensions[] = {".jpg", ".png", ".gif"};
 
 }  // namespace
@@ -33,9 +24,43 @@ constexpr std::string_view kPictureExtensions[] = {".jpg", ".png", ".gif"};
 Text clean_main_picture_address(std::string_view page_link) {
     Text address(page_link);
     for (std::string_view c : kQuoteChars) address = replace_text(address, c);
-    for (std::string_view suffix : kThumbnailSuffixes) address = replace_text(address, suffix);
-    return address;
+    return remove_thumbnail_suffixes(address);
 }
+
+namespace {
+
+// The main and attribute pictures of a page whose gallery is recognised in a
+// newer form: the gallery, then the pictures of the sale values, full size,
+// each once. The page's other pictures (recommended items, icons, banners,
+// trackers) are not the item's.
+std::vector<Text> gallery_and_sku_pictures(const ItemHarvest& harvest) {
+    std::vector<Text> pictures;
+    auto add = [&](std::string_view picture) {
+        Text address = resolve_address(harvest.item_address, full_size_picture_address(picture));
+        if (!is_web_address(address)) return;
+        for (const Text& listed : pictures) {
+            if (listed == address) return;
+        }
+        pictures.push_back(address);
+    };
+    for (const Text& picture : harvest.facts.gallery) add(picture);
+    for (const SkuProperty& property : harvest.facts.sku_properties) {
+        for (const SkuValue& value : property.values) {
+            if (!value.picture.empty()) add(value.picture);
+        }
+    }
+    return pictures;
+}
+
+// The extension a picture is saved under: the first the address holds.
+std::string_view saved_extension(std::string_view address) {
+    for (std::string_view extension : kPictureExtensions) {
+        if (find_text(address, extension) > 0) return extension;
+    }
+    return kPictureExtensions[0];
+}
+
+}  // namespace
 
 void main_picture_stage(MainWindow& window, ItemHarvest& harvest) {
     window.set_status_text(status_message(window.job(), kStatus));
@@ -44,30 +69,42 @@ void main_picture_stage(MainWindow& window, ItemHarvest& harvest) {
     if (!harvest.item_folder_name.empty()) {
         create_directory(without_separator(harvest.item_folder_path));
         write_file(join_text({harvest.item_folder_path, kRecordFileName}),
-                   {harvest.title, "\r\n", window.job().current_address});
+                   {harvest.title, "\r\n", harvest.item_address});
         picture_folder = child_folder_path(harvest.item_folder_path, kMainPictureFolder);
         create_directory(without_separator(picture_folder));
     }
 
     window.set_progress(10);
     int picture_number = 1;
+    auto save = [&](const Text& address, std::string_view extension) {
+        Text file_name = window.options().smart_category_save()
+                             ? join_text({number_to_text(picture_number), extension})
+                             : server_file_name(address);
+        const PictureSave picture{.address = address,
+                                  .file_name = file_name,
+                                  .folder = picture_folder,
+                                  .checked_folder = harvest.item_folder_path,
+                                  .count = &harvest.new_download_count};
+        if (save_picture(window, picture).saved()) {
+            picture_number += 1;
+        }
+    };
+
+    // A gallery the facts recognised exists only in the newer page forms;
+    // classic pages keep the rule of every picture link of the page.
+    if (harvest.facts.found && !harvest.facts.gallery.empty()) {
+        for (const Text& address : gallery_and_sku_pictures(harvest)) {
+            save(address, saved_extension(address));
+        }
+        return;
+    }
     for (const Text& link : harvest.page_links) {
         Text address = clean_main_picture_address(link);
         // Three independent tests: an address holding two extensions is
         // saved once for each.
         for (std::string_view extension : kPictureExtensions) {
             if (find_text(address, extension) < 1) continue;
-            Text file_name = window.options().smart_category_save()
-                                 ? join_text({number_to_text(picture_number), extension})
-                                 : server_file_name(address);
-            const PictureSave picture{.address = address,
-                                      .file_name = file_name,
-                                      .folder = picture_folder,
-                                      .checked_folder = harvest.item_folder_path,
-                                      .count = &harvest.new_download_count};
-            if (save_picture(window, picture).saved()) {
-                picture_number += 1;
-            }
+            save(address, extension);
         }
     }
 }

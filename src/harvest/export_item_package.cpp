@@ -121,12 +121,12 @@ void export_item_package(MainWindow& window, ItemHarvest& harvest) {
     const ScriptFetcher fetch_script = [](std::string_view script_address) {
         return fetch_url(script_address);
     };
-    const MarketplaceKind kind = detect_marketplace(page, address);
+    const MarketplaceKind kind = detect_marketplace(page, listing_address(address, &harvest.facts));
     row.location = location_text(page, kind, fetch_script);
     row.facts = &harvest.facts;
     if (!row.location && kind == MarketplaceKind::Taobao && harvest.facts.location.empty()) {
         // Taobao pages of 2017 to 2020 name their location in the sib answer.
-        const Text sib = sib_location_address(page, address);
+        const Text sib = sib_location_address(page, listing_address(address, &harvest.facts));
         if (!sib.empty()) row.fetched_location = location_from_script(page_to_gbk(fetch_script(sib)));
     }
     if (options.remove_hyperlinks()) {

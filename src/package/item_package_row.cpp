@@ -8,8 +8,6 @@ namespace qinghe {
 
 namespace {
 
-constexpr std::string_view kTitleOpen = "<title>";
-constexpr std::string_view kTitleClose = "</title>";
 constexpr std::string_view kCategoryStart = "%5f";
 constexpr std::string_view kNick = "data-nick=\"";
 
@@ -30,6 +28,11 @@ Text category_run_from_facts(const Text& classic_run, const Text& category) {
 
 }  // namespace
 
+std::string_view listing_address(std::string_view address, const ItemFacts* facts) {
+    if (facts != nullptr && facts->found && !facts->item_address.empty()) return facts->item_address;
+    return address;
+}
+
 RowPictures row_pictures(std::string_view page, const ItemFacts* facts) {
     RowPictures pictures;
     const bool newer = facts != nullptr && facts->found;
@@ -46,14 +49,13 @@ RowPictures row_pictures(std::string_view page, const ItemFacts* facts) {
 
 Text build_package_row(const PackageRowInput& input) {
     const std::string_view page = input.page;
-    const MarketplaceKind kind = detect_marketplace(page, input.address);
     const ItemFacts* newer = input.facts != nullptr && input.facts->found ? input.facts : nullptr;
+    const MarketplaceKind kind = detect_marketplace(page, listing_address(input.address, newer));
     PackageRowFields fields;
     fields.title = extract_title(page);
-    if (newer && !newer->title.empty()) {
-        // The facts' title is cleaned as a page title is.
-        fields.title = extract_title(join_text({kTitleOpen, newer->title, kTitleClose}));
-    }
+    // The facts' title is the item's own, not the page's: kept as it is but
+    // for double quotes, which the quoted title column cannot hold.
+    if (newer && !newer->title.empty()) fields.title = remove_text(newer->title, "\"");
     fields.category_run = category_and_shop_run(page);
     if (newer && !newer->category_id.empty() && text_between(page, kCategoryStart, "&").empty()) {
         fields.category_run = category_run_from_facts(fields.category_run, newer->category_id);

@@ -35,6 +35,11 @@ struct PackageRowInput {
 // entries name the package pictures that the export saves as ".tbi" files.
 Text build_package_row(const PackageRowInput& input);
 
+// The address whose host names the marketplace of a page: the item address
+// a newer page form names (a page saved from the browser, read from disk,
+// names its own), else the address the page came from.
+std::string_view listing_address(std::string_view address, const ItemFacts* facts);
+
 // The pictures a row names, which the export saves into the package folder.
 struct RowPictures {
     bool has_sale_values = false;       // column 22 lists sale values

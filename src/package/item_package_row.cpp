@@ -13,7 +13,8 @@ constexpr std::string_view kNick = "data-nick=\"";
 
 bool classic_pictures(const std::vector<SaleValue>& values) {
     for (const SaleValue& value : values) {
-        if (!value.picture_address.empty() && !value.picture_address.starts_with("http://")) return false;
+        if (!value.picture_address.empty() && !value.picture_address.starts_with("http://"))
+            return false;
     }
     return true;
 }
@@ -29,7 +30,8 @@ Text category_run_from_facts(const Text& classic_run, const Text& category) {
 }  // namespace
 
 std::string_view listing_address(std::string_view address, const ItemFacts* facts) {
-    if (facts != nullptr && facts->found && !facts->item_address.empty()) return facts->item_address;
+    if (facts != nullptr && facts->found && !facts->item_address.empty())
+        return facts->item_address;
     return address;
 }
 
@@ -37,13 +39,15 @@ RowPictures row_pictures(std::string_view page, const ItemFacts* facts) {
     RowPictures pictures;
     const bool newer = facts != nullptr && facts->found;
     SaleValues sale = find_sale_values(page);
-    if (newer && !facts->sku_properties.empty() && (!sale.present || !classic_pictures(sale.values))) {
+    if (newer && !facts->sku_properties.empty() &&
+        (!sale.present || !classic_pictures(sale.values))) {
         sale = {true, sale_values_from_facts(*facts)};
     }
     pictures.has_sale_values = sale.present;
     pictures.sale_values = std::move(sale.values);
     pictures.main_pictures = find_main_pictures(page);
-    if (newer && pictures.main_pictures.empty()) pictures.main_pictures = main_pictures_from_facts(*facts);
+    if (newer && pictures.main_pictures.empty())
+        pictures.main_pictures = main_pictures_from_facts(*facts);
     return pictures;
 }
 
@@ -61,8 +65,9 @@ Text build_package_row(const PackageRowInput& input) {
         fields.category_run = category_run_from_facts(fields.category_run, newer->category_id);
     }
     if (input.location) {
-        fields.location_run = names_division_suffix(*input.location) ? split_location_run(*input.location)
-                                                                      : location_run(input.location);
+        fields.location_run = names_division_suffix(*input.location)
+                                  ? split_location_run(*input.location)
+                                  : location_run(input.location);
     } else if (input.fetched_location && !input.fetched_location->empty()) {
         fields.location_run = split_location_run(*input.fetched_location);
     } else if (newer && !newer->location.empty()) {
@@ -103,7 +108,8 @@ Text build_package_row(const PackageRowInput& input) {
     }
 
     fields.sku_props = sale_combinations_text(page);
-    if (newer && !newer->sku_combinations.empty()) fields.sku_props = sale_combinations_from_facts(*newer);
+    if (newer && !newer->sku_combinations.empty())
+        fields.sku_props = sale_combinations_from_facts(*newer);
     const BrandAndModel brand = brand_and_model(page);
     fields.input_values = brand.input_values;
     if (is_1688_address(input.address)) {

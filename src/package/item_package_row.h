@@ -42,7 +42,7 @@ std::string_view listing_address(std::string_view address, const ItemFacts* fact
 
 // The pictures a row names, which the export saves into the package folder.
 struct RowPictures {
-    bool has_sale_values = false;       // column 22 lists sale values
+    bool has_sale_values = false;        // column 22 lists sale values
     std::vector<SaleValue> sale_values;  // page order
     std::vector<MainPicture> main_pictures;
 };

@@ -12,10 +12,11 @@ namespace qinghe {
 
 namespace {
 
-// One way a page writes a field: the text between start and end. A classic
-// row reads the long-standing form, which the package row reads itself;
-// finding a field only through classic rows does not make the page one of
-// the newer forms.
+// One way a page writes a field: the text between start and end, or (end
+// empty) the quoted value of the g_config entry named start. A classic row
+// reads the long-standing form, which the package row reads itself; finding
+// a field only through classic rows does not make the page one of the newer
+// forms.
 struct MarkerRow {
     std::string_view start;
     std::string_view end;
@@ -27,19 +28,22 @@ constexpr MarkerRow kTaobaoPrice[] = {
     {"tb-rmb-num\">", "</", true},  // <em class="tb-rmb-num">899.00</em>, also "149.00 - 159.00"
 };
 constexpr MarkerRow kTmallPrice[] = {
-    {"&yen;", "</span>", true},        // <span class="tm-price">&yen;199.00</span>
-    {"tm-price\">", "</span>", false},  // <em class="tm-yen">¥</em> <span class="tm-price">5499.00-6799.00</span>
+    {"&yen;", "</span>", true},  // <span class="tm-price">&yen;199.00</span>
+    {"tm-price\">", "</span>",
+     false},  // <em class="tm-yen">¥</em> <span class="tm-price">5499.00-6799.00</span>
 };
 constexpr MarkerRow k1688Price[] = {
-    {"\"price\">", "</", true},                // <span class="price">14.80</span>
-    {"<em class=\"value\">", "</em>", false},  // <td class="price"> <span><em class="value">14.80</em>
-    {"'refPrice':'", "'", false},              // 'refPrice':'16.50', a reference price: the last resort
+    {"\"price\">", "</", true},  // <span class="price">14.80</span>
+    {"<em class=\"value\">", "</em>",
+     false},                       // <td class="price"> <span><em class="value">14.80</em>
+    {"'refPrice':'", "'", false},  // 'refPrice':'16.50': a reference price, the last resort
 };
 
 // Location. Taobao's served page names its location only through the sib
 // answer, which the package export fetches (sib_location_address).
 constexpr MarkerRow kTaobaoLocation[] = {
-    {"<span id=\"J-From\">", "</span>", false},  // saved page: 发货地 <span id="J-From">河南郑州</span>
+    {"<span id=\"J-From\">", "</span>",
+     false},  // saved page: 发货地 <span id="J-From">河南郑州</span>
 };
 constexpr MarkerRow kTmallLocation[] = {
     {"region\" value=\"", "\"", true},  // <input type="hidden" name="region" value="江苏南京">
@@ -50,18 +54,18 @@ constexpr MarkerRow k1688Location[] = {
 
 // Category.
 constexpr MarkerRow kTaobaoCategory[] = {
-    {"%5f", "&", true},    // list.taobao.com/browse/cat%5f50000671&amp;…
-    {"cid", "'", false},   // g_config: cid             : '50008899', (script_key_value)
+    {"%5f", "&", true},  // list.taobao.com/browse/cat%5f50000671&amp;…
+    {"cid", "", false},  // g_config: cid             : '50008899',
 };
 constexpr MarkerRow kTmallCategory[] = {
-    {"%5f", "&", true},                      // list.tmall.com/search_product.htm?cat%5f50010410&…
-    {"\"categoryId\":\"", "\"", false},      // TShop.Setup({…"itemDO":{"categoryId":"50012100",…
+    {"%5f", "&", true},                  // list.tmall.com/search_product.htm?cat%5f50010410&…
+    {"\"categoryId\":\"", "\"", false},  // TShop.Setup({…"itemDO":{"categoryId":"50012100",…
 };
 
 // Seller nickname.
 constexpr MarkerRow kNick[] = {
     {"data-nick=\"", "\"", true},        // <a data-nick="…">
-    {"sellerNick", "'", false},          // g_config: sellerNick      : '…', (script_key_value)
+    {"sellerNick", "", false},           // g_config: sellerNick      : '…',
     {"\"sellerNick\":\"", "\"", false},  // TShop.Setup({…"sellerNick":"…"
 };
 
@@ -75,8 +79,9 @@ struct Found {
 Text script_key_value(std::string_view page, std::string_view key) {
     size_t at = 0;
     while ((at = page.find(key, at)) != std::string_view::npos) {
-        const bool starts_word = at == 0 || !(std::isalnum(static_cast<unsigned char>(page[at - 1])) ||
-                                              page[at - 1] == '_' || page[at - 1] == '"');
+        const bool starts_word =
+            at == 0 || !(std::isalnum(static_cast<unsigned char>(page[at - 1])) ||
+                         page[at - 1] == '_' || page[at - 1] == '"');
         size_t i = at + key.size();
         at = i;
         if (!starts_word) continue;
@@ -92,11 +97,8 @@ Text script_key_value(std::string_view page, std::string_view key) {
     return {};
 }
 
-// Rows whose end is "'" and whose start is a bare key read the g_config form.
 Text read_row(std::string_view page, const MarkerRow& row) {
-    if (row.end == "'" && row.start.find_first_of("\"'<>=:") == std::string_view::npos) {
-        return script_key_value(page, row.start);
-    }
+    if (row.end.empty()) return script_key_value(page, row.start);
     if (!contains_text(page, row.start)) return {};
     return text_between(page, row.start, row.end);
 }
@@ -127,8 +129,10 @@ bool plain_price(Text& value) {
     if (value.empty() || value.front() == '-' || value.back() == '-') return false;
     int hyphens = 0;
     for (const char c : value) {
-        if (c == '-') ++hyphens;
-        else if (!(c >= '0' && c <= '9') && c != '.') return false;
+        if (c == '-')
+            ++hyphens;
+        else if (!(c >= '0' && c <= '9') && c != '.')
+            return false;
     }
     return hyphens <= 1;
 }
@@ -163,8 +167,9 @@ bool read_sku_properties(std::string_view page, std::string_view page_address, I
             if (!address.starts_with("http://")) newer = true;
             sku.picture = resolve_address(page_address, address);
         }
-        auto property = std::find_if(facts.sku_properties.begin(), facts.sku_properties.end(),
-                                     [&](const SkuProperty& p) { return p.property_id == property_id; });
+        auto property =
+            std::find_if(facts.sku_properties.begin(), facts.sku_properties.end(),
+                         [&](const SkuProperty& p) { return p.property_id == property_id; });
         if (property == facts.sku_properties.end()) {
             facts.sku_properties.push_back({property_id, {}, {}});
             property = facts.sku_properties.end() - 1;
@@ -200,7 +205,8 @@ Text sib_location_address(std::string_view page, std::string_view page_address) 
     return resolve_address(page_address, sib);
 }
 
-void read_2020_listing_facts(std::string_view page, std::string_view page_address, ItemFacts& facts) {
+void read_2020_listing_facts(std::string_view page, std::string_view page_address,
+                             ItemFacts& facts) {
     const MarketplaceKind kind = detect_marketplace(page, page_address);
     bool newer = false;
     auto take = [&](Text& field, const Found& found) {
@@ -209,20 +215,20 @@ void read_2020_listing_facts(std::string_view page, std::string_view page_addres
         if (!found.classic) newer = true;
     };
     switch (kind) {
-    case MarketplaceKind::Taobao:
-        take(facts.price, first_row(page, kTaobaoPrice, plain_price));
-        take(facts.location, first_row(page, kTaobaoLocation, not_empty));
-        take(facts.category_id, first_row(page, kTaobaoCategory, digits));
-        break;
-    case MarketplaceKind::Tmall:
-        take(facts.price, first_row(page, kTmallPrice, plain_price));
-        take(facts.location, first_row(page, kTmallLocation, not_empty));
-        take(facts.category_id, first_row(page, kTmallCategory, digits));
-        break;
-    case MarketplaceKind::Ali1688:
-        take(facts.price, first_row(page, k1688Price, plain_price));
-        take(facts.location, first_row(page, k1688Location, not_empty));
-        break;
+        case MarketplaceKind::Taobao:
+            take(facts.price, first_row(page, kTaobaoPrice, plain_price));
+            take(facts.location, first_row(page, kTaobaoLocation, not_empty));
+            take(facts.category_id, first_row(page, kTaobaoCategory, digits));
+            break;
+        case MarketplaceKind::Tmall:
+            take(facts.price, first_row(page, kTmallPrice, plain_price));
+            take(facts.location, first_row(page, kTmallLocation, not_empty));
+            take(facts.category_id, first_row(page, kTmallCategory, digits));
+            break;
+        case MarketplaceKind::Ali1688:
+            take(facts.price, first_row(page, k1688Price, plain_price));
+            take(facts.location, first_row(page, k1688Location, not_empty));
+            break;
     }
     take(facts.seller_nick, first_row(page, kNick, not_empty));
     if (facts.title.empty() && contains_text(page, "<title>")) facts.title = extract_title(page);

@@ -166,7 +166,8 @@ Text property_id_at(const ItemFacts& facts, size_t p) {
 
 Text value_id_at(const ItemFacts& facts, size_t p, size_t v) {
     const SkuValue& value = facts.sku_properties[p].values[v];
-    return join_text({property_id_at(facts, p), ":", made_up_id(value.value_id, static_cast<int>(v) + 1, 1000)});
+    const Text value_id = made_up_id(value.value_id, static_cast<int>(v) + 1, 1000);
+    return join_text({property_id_at(facts, p), ":", value_id});
 }
 
 // "pid:vid;pid:vid" of a combination; empty when a named value is unknown.

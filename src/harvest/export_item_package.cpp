@@ -4,12 +4,14 @@
 #include "base/files.h"
 #include "base/gbk_text.h"
 #include "base/html.h"
+#include "base/page_charset.h"
 #include "base/text_number.h"
 #include "base/web.h"
 #include "harvest/save_picture.h"
 #include "package/data_package.h"
 #include "package/item_package_row.h"
 #include "package/item_page.h"
+#include "package/listing_facts_2020.h"
 #include "package/listing_fields.h"
 #include "package/package_format.h"
 #include "package/sale_properties.h"
@@ -70,16 +72,16 @@ void save_package_picture(MainWindow& window, ItemHarvest& harvest, const Text& 
 // thumbnail strip: the pictures the row's picture column names.
 void save_package_pictures(MainWindow& window, ItemHarvest& harvest) {
     static const Text analysing = gbk_text("正在分析CSV数据包的主图及属性图中……");
-    const SaleValues sale = find_sale_values(harvest.page_text);
-    if (sale.present) {
+    const RowPictures pictures = row_pictures(harvest.page_text, &harvest.facts);
+    if (pictures.has_sale_values) {
         window.set_status_text(status_message(window.job(), analysing));
-        for (const SaleValue& value : sale.values) {
+        for (const SaleValue& value : pictures.sale_values) {
             if (value.picture_address.empty()) continue;
             save_package_picture(window, harvest, attribute_picture_name(value.picture_address),
                                  value.picture_address);
         }
     }
-    for (const MainPicture& picture : find_main_pictures(harvest.page_text)) {
+    for (const MainPicture& picture : pictures.main_pictures) {
         save_package_picture(window, harvest, picture.name, picture.fetch_address);
     }
 }
@@ -116,9 +118,17 @@ void export_item_package(MainWindow& window, ItemHarvest& harvest) {
     PackageRowInput row;
     row.page = page;
     row.address = address;
-    row.location = location_text(page, detect_marketplace(page), [](std::string_view script_address) {
+    const ScriptFetcher fetch_script = [](std::string_view script_address) {
         return fetch_url(script_address);
-    });
+    };
+    const MarketplaceKind kind = detect_marketplace(page, listing_address(address, &harvest.facts));
+    row.location = location_text(page, kind, fetch_script);
+    row.facts = &harvest.facts;
+    if (!row.location && kind == MarketplaceKind::Taobao && harvest.facts.location.empty()) {
+        // Taobao pages of 2017 to 2020 name their location in the sib answer.
+        const Text sib = sib_location_address(page, listing_address(address, &harvest.facts));
+        if (!sib.empty()) row.fetched_location = location_from_script(page_to_gbk(fetch_script(sib)));
+    }
     if (options.remove_hyperlinks()) {
         window.set_status_text(status_message(window.job(), stripping));
         window.set_description_store(strip_hyperlinks(window.description_store()));

@@ -3,6 +3,7 @@
 #include "base/gbk.h"
 #include "base/gbk_text.h"
 #include "base/html.h"
+#include "package/location_split.h"
 #include "package/package_format.h"
 
 namespace qinghe {
@@ -81,6 +82,21 @@ Text location_run(const std::optional<Text>& location) {
                       kQuotePlaceholder, ","});
 }
 
+Text split_location_run(std::string_view location) {
+    const std::optional<SplitLocation> split = split_location(location);
+    if (!split) return location_run(Text(location));
+    return join_text({kQuotePlaceholder, whole_characters(split->province), "|||,|||",
+                      whole_characters(split->city), kQuotePlaceholder, ","});
+}
+
+bool names_division_suffix(std::string_view location) {
+    static const Text kSuffixes[] = {gbk_text("省"), gbk_text("市"), gbk_text("自治区")};
+    for (const Text& suffix : kSuffixes) {
+        if (contains_text(location, suffix)) return true;
+    }
+    return false;
+}
+
 Text price_text(std::string_view page, MarketplaceKind kind) {
     Text p;
     switch (kind) {
@@ -97,6 +113,24 @@ Text price_text(std::string_view page, MarketplaceKind kind) {
     }
     if (contains_text(p, kPriceRange)) p = text_before(p, kPriceRange);
     return p;
+}
+
+bool has_classic_price(std::string_view page, MarketplaceKind kind) {
+    const std::string_view marker = kind == MarketplaceKind::Tmall    ? kTmallPrice
+                                    : kind == MarketplaceKind::Taobao ? kTaobaoPrice
+                                                                      : kAliPrice;
+    if (!contains_text(page, marker)) return false;
+    const Text p = price_text(page, kind);
+    if (p.empty()) return false;
+    for (const char c : p) {
+        if (!(c >= '0' && c <= '9') && c != '.' && c != '-' && c != ' ') return false;
+    }
+    return true;
+}
+
+Text lower_price(std::string_view price) {
+    const Text plain = remove_text(price, " ");
+    return contains_text(plain, "-") ? text_before(plain, "-") : plain;
 }
 
 BrandAndModel brand_and_model(std::string_view page) {

@@ -31,9 +31,26 @@ Text location_from_script(std::string_view script);
 // never cutting a character in half.
 Text location_run(const std::optional<Text>& location);
 
+// Columns 5 and 6 for a location in a newer form ("广东省 汕头市",
+// "江苏南京"): province and city through the province table; a text the
+// table does not know is cut as location_run cuts it.
+Text split_location_run(std::string_view location);
+// The location text names an administrative suffix (省, 市, 自治区): the
+// 1688 form "广东省 汕头市", which the four-byte cut would turn into 广东 /
+// 头市. Such a text is split through the province table even when it comes
+// through a long-standing marker.
+bool names_division_suffix(std::string_view location);
+
 // Column 8 without its comma: the lower end of a " - " range; "0" on a 1688
 // page that names no price.
 Text price_text(std::string_view page, MarketplaceKind kind);
+
+// The page names its price in the marketplace's long-standing form: the
+// marker is there and what it gives is a price (digits, points, a range).
+bool has_classic_price(std::string_view page, MarketplaceKind kind);
+// Column 8 from a price read out of a newer form: the lower end of a range
+// ("5499.00-6799.00" gives 5499.00).
+Text lower_price(std::string_view price);
 
 struct BrandAndModel {
     Text input_values;  // brand, then ";型号;" + model + ";" when there is a model

@@ -1,5 +1,7 @@
 #include "package/sale_properties.h"
 
+#include <algorithm>
+
 #include "base/encoding.h"
 #include "base/text_number.h"
 
@@ -142,6 +144,77 @@ Text picture_status_text(int status_value, int picture_count) {
     Text text;
     for (int i = 0; i < picture_count; ++i) text += item;
     return text;
+}
+
+}  // namespace qinghe
+
+namespace qinghe {
+
+namespace {
+
+// Between the value names of a 1688 combination key.
+constexpr std::string_view kCombinationNameSeparator = "&gt;";
+
+Text made_up_id(const Text& id, int position, int base) {
+    if (!id.empty()) return id;
+    return base == 0 ? number_to_text(position) : "-" + number_to_text(base + position);
+}
+
+Text property_id_at(const ItemFacts& facts, size_t p) {
+    return made_up_id(facts.sku_properties[p].property_id, static_cast<int>(p) + 1, 0);
+}
+
+Text value_id_at(const ItemFacts& facts, size_t p, size_t v) {
+    const SkuValue& value = facts.sku_properties[p].values[v];
+    const Text value_id = made_up_id(value.value_id, static_cast<int>(v) + 1, 1000);
+    return join_text({property_id_at(facts, p), ":", value_id});
+}
+
+// "pid:vid;pid:vid" of a combination; empty when a named value is unknown.
+Text combination_key(const ItemFacts& facts, const Text& value_path) {
+    if (contains_text(value_path, ":")) return value_path;
+    const TextList names = split_text(value_path, kCombinationNameSeparator);
+    if (names.count() > static_cast<int>(facts.sku_properties.size())) return {};
+    Text key;
+    for (int i = 1; i <= names.count(); ++i) {
+        const size_t p = static_cast<size_t>(i - 1);
+        const std::vector<SkuValue>& values = facts.sku_properties[p].values;
+        const auto found = std::find_if(values.begin(), values.end(),
+                                        [&](const SkuValue& v) { return v.name == names.at(i); });
+        if (found == values.end()) return {};
+        if (!key.empty()) key += ";";
+        key += value_id_at(facts, p, static_cast<size_t>(found - values.begin()));
+    }
+    return key;
+}
+
+}  // namespace
+
+std::vector<SaleValue> sale_values_from_facts(const ItemFacts& facts) {
+    std::vector<SaleValue> values;
+    for (size_t p = 0; p < facts.sku_properties.size(); ++p) {
+        for (size_t v = 0; v < facts.sku_properties[p].values.size(); ++v) {
+            const SkuValue& value = facts.sku_properties[p].values[v];
+            values.push_back({value_id_at(facts, p, v), remove_text(value.name, "\""), value.picture});
+        }
+    }
+    return values;
+}
+
+Text sale_combinations_from_facts(const ItemFacts& facts) {
+    Text text;
+    for (auto it = facts.sku_combinations.rbegin(); it != facts.sku_combinations.rend(); ++it) {
+        const Text key = combination_key(facts, it->value_path);
+        if (key.empty()) continue;
+        text += join_text({it->price, ":", it->quantity, "::", key, ";"});
+    }
+    return text;
+}
+
+std::vector<MainPicture> main_pictures_from_facts(const ItemFacts& facts) {
+    std::vector<MainPicture> pictures;
+    for (const Text& address : facts.gallery) pictures.push_back({address, main_picture_name(address)});
+    return pictures;
 }
 
 }  // namespace qinghe

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "package/item_facts.h"
 
 namespace qinghe {
 
@@ -54,5 +55,24 @@ Text sale_combinations_text(std::string_view page);
 
 // Column 27: status value + ";" repeated count times.
 Text picture_status_text(int status_value, int picture_count);
+
+// The sale values of facts read from a newer page form, in page order, in
+// the classic shape: value id "pid:vid", name, full-size picture address.
+// A value without an id of its own (1688 names none) gets a made-up one:
+// "-" and 1000 + its position in its property (from 1), "1627207:-1001",
+// the form Taobao Assistant gives a seller's own values; a property without
+// an id gets its position among the properties (from 1). The same page
+// therefore always gives the same ids.
+std::vector<SaleValue> sale_values_from_facts(const ItemFacts& facts);
+
+// Column 31 from facts: "price:stock::pid:vid;pid:vid;" items, newest first.
+// A combination whose path names values by name (1688: "藍色&gt;350ml")
+// takes the ids sale_values_from_facts gives them; one naming a value that
+// is not among the sale values is left out.
+Text sale_combinations_from_facts(const ItemFacts& facts);
+
+// The gallery of facts as main pictures: fetched as it stands, named by the
+// last segment of its address.
+std::vector<MainPicture> main_pictures_from_facts(const ItemFacts& facts);
 
 }  // namespace qinghe

@@ -9,9 +9,12 @@
 
 #include "base/date_time.h"
 #include "base/files.h"
+#include "base/encoding.h"
 #include "base/gbk.h"
+#include "base/page_charset.h"
 #include "base/web.h"
 #include "package/data_package.h"
+#include "package/item_facts_reader.h"
 #include "support/csv_reader.h"
 #include "support/gbk_literal.h"
 #include "demo/loopback_server.h"
@@ -51,6 +54,10 @@ const Item kTmall{"tmall_item.html", "http://detail.tmall.com/item.htm?spm=1&id=
 const Item kAli{"ali1688_item.html", "http://detail.1688.com/offer/789.html", "",
                 "<div>\"quoted\" text</div>"};
 
+std::string real_fixture(const std::string& name) {
+    return file_bytes(fs::path(QINGHE_FIXTURES_DIR) / "real" / name);
+}
+
 // The row of a hand-written expected Independent file: what follows the header.
 std::string expected_row(const std::string& expected_file) {
     return fixture(expected_file).substr(fixture("header.csv").size() + 2);
@@ -81,13 +88,24 @@ protected:
             count_hit(request.path);
             response.set_content(picture_body(request.path), "image/jpeg");
         });
+        // Pictures and the sib answer of the 2017-2020 page forms.
+        m_server.server().Get("/imgextra/.*", [this](const httplib::Request& request, httplib::Response& response) {
+            count_hit(request.path);
+            response.set_content(picture_body(request.path), "image/jpeg");
+        });
+        m_server.server().Get("/service/getData/1/p1/item/detail/sib.htm",
+                              [this](const httplib::Request& request, httplib::Response& response) {
+            count_hit(request.path);
+            response.set_content(real_fixture("taobao_sib.json"), "application/json");
+        });
         m_server.server().Get("/loc.js", [this](const httplib::Request& request, httplib::Response& response) {
             count_hit(request.path);
             response.set_content(fixture("taobao_location.js"), "text/javascript");
         });
         ASSERT_TRUE(m_server.start());
         const std::string target = ":80:127.0.0.1:" + std::to_string(m_server.port());
-        set_connect_to({"img.taobao.test" + target, "loc.taobao.test" + target, "img.tmall.test" + target,
+        set_connect_to({"gd1.alicdn.com" + target, "gd2.alicdn.com" + target, "gd3.alicdn.com" + target,
+                        "gd4.alicdn.com" + target, "detailskip.taobao.com" + target, "img.taobao.test" + target, "loc.taobao.test" + target, "img.tmall.test" + target,
                         "cbu01.1688.test" + target, "gone.test:80:127.0.0.1:1"});
         set_clock([] { return make_date_time(2024, 12, 31, 23, 59, 5); });
         reset_data_package();
@@ -211,6 +229,38 @@ TEST_F(ExportItemPackageTest, IndependentPackageOfEachMarketplace) {
         EXPECT_EQ(m_window.description_store(), gbk(c.store_after));
     }
     EXPECT_EQ(hits("/loc.js"), 1);
+}
+
+TEST_F(ExportItemPackageTest, TaobaoPageOf2020GivesItsRecordAndSkuPictures) {
+    // Served over http: its scheme-relative addresses take http, which the
+    // loopback server answers.
+    const Item item{"", "http://item.taobao.com/item.htm?id=588001001001", "588001001001", "<p>d</p>"};
+    ItemHarvest harvest = harvest_for(kTaobao);
+    m_window.job().current_address = item.address;
+    harvest.item_id = item.item_id;
+    const Text source = page_to_gbk(real_fixture("taobao_item_served_gbk.html"));
+    harvest.facts = read_item_facts(source, item.address);
+    harvest.page_text = replace_text(source, ")", "\"");
+    export_item_package(m_window, harvest);
+
+    const auto records = read_csv(file_bytes(native(harvest.item_folder_path) / kIndependentFile));
+    ASSERT_EQ(records.size(), 4u);
+    const auto& r = records[3];
+    ASSERT_EQ(r.size(), 58u);
+    EXPECT_EQ((std::vector<std::string>{r[0], r[1], r[4], r[5], r[7]}),
+              (std::vector<std::string>{gbk("复古真皮男士手提公文包"), "50008899", gbk("浙江"), gbk("杭州"), "899.00"}));
+    EXPECT_EQ(r[21], "20509:28315;20509:28314;1627207:28338;1627207:28341;");
+    EXPECT_EQ(hits("/service/getData/1/p1/item/detail/sib.htm"), 1);
+    // The SKU pictures, full size, under the names the picture column gives them.
+    const auto files = tbi_files(native(harvest.package_folder_path));
+    for (const std::string path : {"/imgextra/i3/3900118801/TB2skuBlack_!!3900118801.jpg",
+                                   "/imgextra/i1/3900118801/TB2skuBrown_!!3900118801.jpg"}) {
+        const std::string name = to_upper_text(md5_hex(path.substr(path.rfind('/') + 1)));
+        EXPECT_TRUE(contains_text(r[28], name + ":2:0:")) << path;
+        const auto file = files.find(name + ".tbi");
+        ASSERT_NE(file, files.end()) << path;
+        EXPECT_EQ(file->second, picture_body(path));
+    }
 }
 
 TEST_F(ExportItemPackageTest, CompositeBatchHoldsNewestRowFirstAndNextBatchStartsFresh) {

@@ -51,6 +51,28 @@ TEST(DetectMarketplace, TmallMarkerWinsThenTaobaoThen1688) {
     for (const auto& [page, kind] : cases) EXPECT_EQ(detect_marketplace(page), kind) << page;
 }
 
+TEST(DetectMarketplace, TheHostDecidesForPagesWithoutTheLongStandingMarkers) {
+    struct Case {
+        std::string page;
+        std::string address;
+        MarketplaceKind kind;
+    };
+    const Case cases[] = {
+        // A Taobao page of 2020 names "descUrl" in g_config, not in the Tmall form.
+        {"descUrl          : location.protocol", "https://item.taobao.com/item.htm?id=1", MarketplaceKind::Taobao},
+        {"descUrl          : location.protocol", "//ITEM.taobao.com:443/item.htm?id=1", MarketplaceKind::Taobao},
+        {"descUrl          : location.protocol", "https://detail.1688.com/offer/1.html", MarketplaceKind::Ali1688},
+        {"", "https://detail.tmall.com/item.htm?id=1", MarketplaceKind::Tmall},
+        // Other hosts, and pages in the long-standing forms, keep the page's answer.
+        {"descUrl          : location.protocol", "https://item.taobao.test/x?id=1", MarketplaceKind::Tmall},
+        {"descUrl          : location.protocol", "/home/u/saved item.taobao.com.html", MarketplaceKind::Tmall},
+        {"g_config.dynamicScript(\" \"descUrl\":\"", "http://item.taobao.com/item.htm?id=1", MarketplaceKind::Tmall},
+        {"\"descUrl\":\"//dsc", "http://item.taobao.com/item.htm?id=1", MarketplaceKind::Tmall},
+        {"g_config.dynamicScript(\"http", "http://detail.tmall.com/item.htm?id=1", MarketplaceKind::Taobao},
+    };
+    for (const Case& c : cases) EXPECT_EQ(detect_marketplace(c.page, c.address), c.kind) << c.page << " " << c.address;
+}
+
 TEST(Is1688Address, LooksForTheDomain) {
     EXPECT_TRUE(is_1688_address("http://detail.1688.com/offer/3003.html"));
     EXPECT_TRUE(is_1688_address("https://m.1688.com/x"));

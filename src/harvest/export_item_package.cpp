@@ -112,7 +112,10 @@ void export_item_package(MainWindow& window, ItemHarvest& harvest) {
     if (!options.export_data_package() || contains_text(page, kPriceLadder)) return;
     window.set_status_text(status_message(window.job(), exporting));
 
-    const Text address = window.job().current_address;
+    // The item's own address: the line itself, or for a page saved from the
+    // browser the address the page names.
+    const Text address =
+        harvest.item_address.empty() ? window.job().current_address : harvest.item_address;
     if (!contains_text(address, kItemIdKey) && !contains_text(address, kAliItemHost)) return;
 
     PackageRowInput row;

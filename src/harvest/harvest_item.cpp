@@ -76,7 +76,9 @@ bool holds_any(std::string_view text, std::span<const std::string_view> markers)
 // A page in place of the item: an interstitial, a captcha, a login redirect.
 bool is_blocked(const ItemHarvest& harvest) {
     const ItemPageFacts item{
-        .has_title = !harvest.facts.title.empty(),
+        // A block page has a <title> of its own ("验证", "security-X5"): only
+        // a title read along with other facts of the item counts.
+        .has_title = harvest.facts.found && !harvest.facts.title.empty(),
         .has_gallery = !harvest.facts.gallery.empty() ||
                        holds_any(harvest.page_text, kClassicGalleryMarkers),
         .has_description_address = !harvest.facts.description_address.empty() ||

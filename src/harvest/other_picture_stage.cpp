@@ -101,7 +101,12 @@ void other_picture_stage(MainWindow& window, ItemHarvest& harvest) {
     window.set_progress(progress);
 
     BatchJob& job = window.job();
-    Text page = bytes_to_text(fetch_url(job.current_address));
+    // The stage reads the item page again; a page saved from the browser
+    // (its item address differs from the line) is read as it was already.
+    const bool saved_page =
+        !harvest.item_address.empty() && harvest.item_address != job.current_address;
+    const Text& item_address = saved_page ? harvest.item_address : job.current_address;
+    Text page = saved_page ? harvest.page_source : bytes_to_text(fetch_url(job.current_address));
     std::vector<Text> links = all_matches(kLinkPattern, page);
 
     // The pictures of every style sheet of the item number on from where the
@@ -128,7 +133,7 @@ void other_picture_stage(MainWindow& window, ItemHarvest& harvest) {
     }
 
     // Style sheets linked as "//host/….css", after those the link pattern found.
-    for (const Text& address : scheme_relative_style_sheets(page, job.current_address)) {
+    for (const Text& address : scheme_relative_style_sheets(page, item_address)) {
         if (std::find(sheet_addresses.begin(), sheet_addresses.end(), address) !=
             sheet_addresses.end()) {
             continue;

@@ -1,12 +1,18 @@
 #include "engine/picture_worker.h"
 
+#include <memory>
+#include <mutex>
+#include <vector>
+
 #include "base/files.h"
 #include "base/gbk_text.h"
 #include "base/native_path.h"
+#include "base/prefetch.h"
 #include "base/text_number.h"
 #include "base/web.h"
 #include "engine/dispatcher.h"
 #include "harvest/harvest_paths.h"
+#include "harvest/picture_prefetch.h"
 #include "harvest/save_picture.h"
 #include "window/window_texts.h"
 #include "window/worker_boundary.h"
@@ -19,7 +25,65 @@ namespace {
 // picture lies at the address without it.
 const char* const kWebpSuffix = "_.webp";
 
+PictureSave single_picture(MainWindow& window, std::string_view address_line, int* count) {
+    const Text address = replace_text(address_line, kWebpSuffix, "");
+    return {.address = address,
+            .file_name = picture_file_name(address),
+            .folder = batch_folder_path(window.save_folder_text(), window.job().batch_folder_name),
+            .count = count};
+}
+
+// The window of the run of picture lines being worked through, and the last
+// line it covers. Set on the window thread, taken by the run's workers.
+struct PictureRunWindow {
+    std::mutex mutex;
+    std::shared_ptr<PrefetchWindow> window;
+    int last_index = 0;
+};
+
+PictureRunWindow& picture_run() {
+    static PictureRunWindow run;
+    return run;
+}
+
+std::shared_ptr<PrefetchWindow> picture_run_window() {
+    PictureRunWindow& run = picture_run();
+    std::lock_guard lock(run.mutex);
+    return run.window;
+}
+
 }  // namespace
+
+void prefetch_picture_run(MainWindow& window) {
+    const BatchJob& job = window.job();
+    PictureRunWindow& run = picture_run();
+    {
+        std::lock_guard lock(run.mutex);
+        if (run.window && job.current_index <= run.last_index) return;
+    }
+    FetchPlan coming;
+    int last = job.current_index;
+    for (int index = job.current_index; index <= job.address_count; ++index) {
+        const Text line = job.address_list.at(index);
+        if (classify_address(line) != WorkerKind::Picture) break;
+        coming.add(single_picture(window, line, nullptr));
+        last = index;
+    }
+    // A lone picture gains nothing from a window.
+    std::shared_ptr<PrefetchWindow> ahead =
+        coming.addresses().size() > 1 ? make_shared_prefetch(coming.addresses()) : nullptr;
+    std::lock_guard lock(run.mutex);
+    run.window = std::move(ahead);
+    run.last_index = last;
+}
+
+void end_picture_run() {
+    PictureRunWindow& run = picture_run();
+    std::shared_ptr<PrefetchWindow> dropped;
+    std::lock_guard lock(run.mutex);
+    dropped.swap(run.window);
+    run.last_index = 0;
+}
 
 void download_picture(MainWindow& window) {
     run_worker(window, "download_picture", WorkerEpilogue::Picture, [&window] {
@@ -29,13 +93,9 @@ void download_picture(MainWindow& window) {
         window.set_status_text(status_message(job, downloading));
         window.set_progress(50);
 
-        const Text address = replace_text(job.current_address, kWebpSuffix, "");
         int new_files = 0;
-        save_picture(window, {.address = address,
-                              .file_name = picture_file_name(address),
-                              .folder = batch_folder_path(window.save_folder_text(),
-                                                          job.batch_folder_name),
-                              .count = &new_files});
+        PrefetchScope ahead(picture_run_window());
+        save_picture(window, single_picture(window, job.current_address, &new_files));
     });
 }
 

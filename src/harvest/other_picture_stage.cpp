@@ -2,9 +2,11 @@
 
 #include "base/files.h"
 #include "base/pattern.h"
+#include "base/prefetch.h"
 #include "base/text_number.h"
 #include "base/web.h"
 #include "harvest/harvest_paths.h"
+#include "harvest/picture_prefetch.h"
 #include "harvest/save_picture.h"
 
 namespace qinghe {
@@ -74,7 +76,23 @@ void other_picture_stage(MainWindow& window, ItemHarvest& harvest) {
         window.append_style_sheet_box(join_text({address, "\r\n\r\n"}));
 
         Text sheet = bytes_to_text(fetch_url(address));
-        for (const Text& entry : all_matches(kSheetPattern, sheet)) {
+        const std::vector<Text> entries = all_matches(kSheetPattern, sheet);
+        FetchPlan coming(picture_number);
+        for (const Text& entry : entries) {
+            if (find_text(entry, ".jpg") < 1 && find_text(entry, ".gif") < 1 && find_text(entry, ".png") < 1) {
+                continue;
+            }
+            const Text picture_address = without_quotes(entry);
+            coming.add({.address = picture_address,
+                        .file_name = window.options().smart_category_save()
+                                         ? join_text({number_to_text(coming.next_number()),
+                                                      picture_extension(entry)})
+                                         : server_file_name(picture_address),
+                        .folder = other_folder,
+                        .checked_folder = item_folder_path});
+        }
+        PrefetchScope ahead(coming.addresses());
+        for (const Text& entry : entries) {
             if (find_text(entry, ".jpg") < 1 && find_text(entry, ".gif") < 1 && find_text(entry, ".png") < 1) {
                 continue;
             }

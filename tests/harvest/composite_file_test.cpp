@@ -111,5 +111,42 @@ TEST_F(CompositeFileTest, AMissingFolderFailsUntilItExistsThenTheWholeFileIsWrit
               whole_file(m_rows, 4, RowOrder::OldestFirst));
 }
 
+TEST_F(CompositeFileTest, NewestFirstIsWrittenAtDoubledRowCountsAndCompletedByFlush) {
+    std::vector<Text> rows = m_rows;
+    for (int i = 0; i < 5; ++i) rows.push_back(gbk("\"第") + std::to_string(i) + "\"," + std::string(300 * i, 'z'));
+    struct Case {
+        int failing_write;               // 0: none fails
+        std::vector<size_t> rows_on_disk;  // after each add_row
+    };
+    const Case cases[] = {
+        {0, {1, 2, 2, 4, 4, 4, 4, 8, 8}},
+        // The write after row 2 fails: the file keeps row 1 whole, and the
+        // next row brings it up to date at once.
+        {2, {1, 1, 3, 3, 3, 6, 6, 6, 6}},
+    };
+    for (const Case& c : cases) {
+        int writes = 0;
+        auto writer = [&](std::string_view name, std::initializer_list<std::string_view> parts) {
+            return ++writes != c.failing_write && write_file(name, parts);
+        };
+        CompositeFile file(program_path("c.csv"), RowOrder::NewestFirst, {}, Rewrites::WhenDoubled,
+                           writer);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            file.add_row(rows[i]);
+            EXPECT_EQ(file_bytes(native_path("c.csv")),
+                      whole_file(rows, c.rows_on_disk[i], RowOrder::NewestFirst))
+                << c.failing_write << " " << i;
+        }
+        EXPECT_TRUE(file.flush());
+        const std::string final_bytes = whole_file(rows, rows.size(), RowOrder::NewestFirst);
+        EXPECT_EQ(file_bytes(native_path("c.csv")), final_bytes) << c.failing_write;
+        EXPECT_LT(file.bytes_written(), 3 * static_cast<long long>(final_bytes.size()));
+        const int writes_before = writes;
+        EXPECT_TRUE(file.flush());  // complete already: nothing written
+        EXPECT_EQ(writes, writes_before);
+        EXPECT_EQ(listing(), std::vector<std::string>{"c.csv"});
+    }
+}
+
 }  // namespace
 }  // namespace qinghe

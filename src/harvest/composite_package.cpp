@@ -24,16 +24,23 @@ BatchComposite& batch_composite() {
 
 }  // namespace
 
-void add_composite_package_row(const Text& path, std::string_view row, bool first_of_batch) {
+void add_composite_package_row(const Text& path, std::string_view row,
+                               std::string_view earlier_rows) {
     BatchComposite& batch = batch_composite();
     std::lock_guard lock(batch.mutex);
-    if (first_of_batch && batch.file) {
+    if (earlier_rows.empty() && batch.file) {
         batch.file->flush();
         batch.file.reset();
     }
     if (!batch.file) {
         batch.file.emplace(path, RowOrder::NewestFirst, CompositeFile::Appender{},
                            Rewrites::WhenDoubled);
+        // The batch was flushed before this row came: its earlier rows go in
+        // as one block (bytes as they were; only the rewrite schedule counts
+        // them as one row).
+        if (!earlier_rows.empty()) {
+            batch.file->add_row(earlier_rows.substr(0, earlier_rows.size() - 2));
+        }
     } else if (batch.file->path() != path) {
         batch.file->flush();
         batch.file->move_to(path);

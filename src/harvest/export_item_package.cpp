@@ -130,7 +130,7 @@ void write_package(MainWindow& window, const ItemHarvest& harvest) {
     // completes it).
     const std::string_view rows = package.composite_rows();
     add_composite_package_row(path, package.package_row(),
-                              rows.size() == package.package_row().size() + 2);
+                              rows.substr(package.package_row().size() + 2));
 }
 
 }  // namespace

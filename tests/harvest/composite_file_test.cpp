@@ -1,6 +1,7 @@
 // The Composite file on disk after every row: the bytes a whole rewrite
 // gives, also when an append breaks off midway or the folder is missing.
 #include "harvest/composite_file.h"
+#include "harvest/composite_package.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -146,6 +147,32 @@ TEST_F(CompositeFileTest, NewestFirstIsWrittenAtDoubledRowCountsAndCompletedByFl
         EXPECT_EQ(writes, writes_before);
         EXPECT_EQ(listing(), std::vector<std::string>{"c.csv"});
     }
+}
+
+// The batch's file through the package stage's entry: completed at the
+// batch's end, by a row that comes after that, and when the folder changes.
+TEST_F(CompositeFileTest, TheBatchFileIsCompleteAfterFlushLateRowsAndMoves) {
+    std::string rows;  // the data package's rows, newest first
+    auto add = [&](const std::string& name, size_t n) {
+        const std::string earlier = rows;
+        rows = m_rows[n] + "\r\n" + rows;
+        add_composite_package_row(program_path(name), m_rows[n], earlier);
+    };
+    auto whole = [this](size_t count) { return whole_file(m_rows, count, RowOrder::NewestFirst); };
+    for (size_t n = 0; n < 3; ++n) add("a.csv", n);
+    flush_composite_package();
+    EXPECT_EQ(file_bytes(native_path("a.csv")), whole(3));
+    add("a.csv", 3);  // a stopped batch's last item, exported after the flush
+    EXPECT_EQ(file_bytes(native_path("a.csv")), whole(4));
+
+    // A new batch starts its own file; the save folder changing after its
+    // second row moves it to c.csv, and b.csv keeps the two rows complete.
+    rows.clear();
+    for (size_t n = 0; n < 3; ++n) add(n < 2 ? "b.csv" : "c.csv", n);
+    EXPECT_EQ(file_bytes(native_path("a.csv")), whole(4));
+    EXPECT_EQ(file_bytes(native_path("b.csv")), whole(2));
+    EXPECT_EQ(file_bytes(native_path("c.csv")), whole(3));
+    flush_composite_package();
 }
 
 }  // namespace

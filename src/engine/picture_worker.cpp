@@ -1,5 +1,6 @@
 #include "engine/picture_worker.h"
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -25,19 +26,28 @@ namespace {
 // picture lies at the address without it.
 const char* const kWebpSuffix = "_.webp";
 
-PictureSave single_picture(MainWindow& window, std::string_view address_line, int* count) {
+// Lines of a run that one window covers; the next window opens at the line
+// after. Bounds the work on the window thread and the list held.
+constexpr int kRunLinesPerWindow = 256;
+
+PictureSave single_picture(std::string_view address_line, const Text& folder, int* count) {
     const Text address = replace_text(address_line, kWebpSuffix, "");
     return {.address = address,
             .file_name = picture_file_name(address),
-            .folder = batch_folder_path(window.save_folder_text(), window.job().batch_folder_name),
+            .folder = folder,
             .count = count};
 }
 
-// The window of the run of picture lines being worked through, and the last
-// line it covers. Set on the window thread, taken by the run's workers.
+Text picture_folder(MainWindow& window) {
+    return batch_folder_path(window.save_folder_text(), window.job().batch_folder_name);
+}
+
+// The window of the run of picture lines being worked through, and the lines
+// it covers. Set on the window thread, taken by the run's workers.
 struct PictureRunWindow {
     std::mutex mutex;
     std::shared_ptr<PrefetchWindow> window;
+    int first_index = 0;
     int last_index = 0;
 };
 
@@ -59,14 +69,16 @@ void prefetch_picture_run(MainWindow& window) {
     PictureRunWindow& run = picture_run();
     {
         std::lock_guard lock(run.mutex);
-        if (run.window && job.current_index <= run.last_index) return;
+        if (run.first_index <= job.current_index && job.current_index <= run.last_index) return;
     }
+    const Text folder = picture_folder(window);
     FetchPlan coming;
     int last = job.current_index;
-    for (int index = job.current_index; index <= job.address_count; ++index) {
+    const int end = std::min(job.address_count, job.current_index + kRunLinesPerWindow - 1);
+    for (int index = job.current_index; index <= end; ++index) {
         const Text line = job.address_list.at(index);
         if (classify_address(line) != WorkerKind::Picture) break;
-        coming.add(single_picture(window, line, nullptr));
+        coming.add(single_picture(line, folder, nullptr));
         last = index;
     }
     // A lone picture gains nothing from a window.
@@ -74,6 +86,7 @@ void prefetch_picture_run(MainWindow& window) {
         coming.addresses().size() > 1 ? make_shared_prefetch(coming.addresses()) : nullptr;
     std::lock_guard lock(run.mutex);
     run.window = std::move(ahead);
+    run.first_index = job.current_index;
     run.last_index = last;
 }
 
@@ -82,6 +95,7 @@ void end_picture_run() {
     std::shared_ptr<PrefetchWindow> dropped;
     std::lock_guard lock(run.mutex);
     dropped.swap(run.window);
+    run.first_index = 0;
     run.last_index = 0;
 }
 
@@ -95,7 +109,7 @@ void download_picture(MainWindow& window) {
 
         int new_files = 0;
         PrefetchScope ahead(picture_run_window());
-        save_picture(window, single_picture(window, job.current_address, &new_files));
+        save_picture(window, single_picture(job.current_address, picture_folder(window), &new_files));
     });
 }
 

@@ -22,6 +22,7 @@
 #include "app/shell.h"
 #include "base/message.h"
 #include "engine/dispatcher.h"
+#include "harvest/composite_package.h"
 
 namespace qinghe::app {
 
@@ -99,6 +100,8 @@ DesktopWindow::~DesktopWindow() {
 
 void DesktopWindow::closeEvent(QCloseEvent* event) {
     m_main_window->close();
+    // A batch closed midway still leaves its complete Composite file.
+    flush_composite_package();
     if (m_tray)
         m_tray->hide();
     event->accept();

@@ -98,14 +98,26 @@ void set_parallel_transfers(int count) {
 int parallel_transfers() { return g_parallel_transfers; }
 
 PrefetchScope::PrefetchScope(const std::vector<std::string>& addresses)
-    : m_window(std::make_unique<PrefetchWindow>()), m_outer(t_scope_window) {
+    : m_window(std::make_shared<PrefetchWindow>()), m_outer(t_scope_window) {
     m_window->reset(addresses);
+    t_scope_window = m_window.get();
+}
+
+PrefetchScope::PrefetchScope(std::shared_ptr<PrefetchWindow> shared)
+    : m_window(std::move(shared)), m_outer(t_scope_window), m_own(m_window == nullptr) {
+    if (!m_window) m_window = std::make_shared<PrefetchWindow>();
     t_scope_window = m_window.get();
 }
 
 PrefetchScope::~PrefetchScope() {
     t_scope_window = m_outer;
-    m_window->clear();
+    if (m_own) m_window->clear();
+}
+
+std::shared_ptr<PrefetchWindow> make_shared_prefetch(const std::vector<std::string>& addresses) {
+    auto window = std::make_shared<PrefetchWindow>();
+    window->reset(addresses);
+    return window;
 }
 
 void prefetch(const std::vector<std::string>& addresses) { current_window().reset(addresses); }

@@ -53,14 +53,26 @@ class PrefetchWindow;
 class PrefetchScope {
 public:
     explicit PrefetchScope(const std::vector<std::string>& addresses);
+    // Serves the calling thread from a window made by make_shared_prefetch
+    // (none: an empty window); leaving the scope leaves that window as it is.
+    explicit PrefetchScope(std::shared_ptr<PrefetchWindow> shared);
     ~PrefetchScope();
     PrefetchScope(const PrefetchScope&) = delete;
     PrefetchScope& operator=(const PrefetchScope&) = delete;
 
 private:
-    std::unique_ptr<PrefetchWindow> m_window;
+    std::shared_ptr<PrefetchWindow> m_window;
     PrefetchWindow* m_outer = nullptr;
+    bool m_own = true;
 };
+
+// A window for a list whose addresses are asked for by several threads one
+// after another, each holding a PrefetchScope made from it while it fetches
+// (a batch's single picture addresses: one worker thread each, one worker at
+// a time). It must not serve two threads at once. Its transfers keep running
+// between the threads' turns while a handle holds the window; the last
+// handle dropped stops them.
+std::shared_ptr<PrefetchWindow> make_shared_prefetch(const std::vector<std::string>& addresses);
 
 // Replaces the calling thread's current window list with these addresses
 // (the earlier list's transfers are dropped), for a stage that cannot hold a

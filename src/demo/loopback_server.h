@@ -42,6 +42,12 @@ public:
         // (nginx: tcp_nodelay on); without it every response would wait for
         // the client's delayed acknowledgement.
         m_server.set_tcp_nodelay(true);
+        // Each kept-alive connection holds one of the server's threads until
+        // it closes. The fake marketplace answers for many host names, and a
+        // client keeps connections to each of them (up to a window's worth
+        // per host): with the default handful of threads a new connection
+        // would wait for an idle one to time out, as no real server makes it.
+        m_server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
         m_port = m_server.bind_to_any_port("127.0.0.1");
         if (m_port <= 0) return false;
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
@@ -71,6 +77,8 @@ public:
     }
 
 private:
+    static constexpr size_t kServerThreads = 64;
+
     httplib::Server m_server;
     std::thread m_thread;
     std::atomic<bool> m_stopping{false};

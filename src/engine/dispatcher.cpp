@@ -6,6 +6,7 @@
 #include "base/gbk_text.h"
 #include "base/text_number.h"
 #include "base/threads.h"
+#include "harvest/composite_package.h"
 #include "harvest/harvest_item.h"
 #include "engine/package_localizer.h"
 #include "engine/picture_worker.h"
@@ -114,11 +115,13 @@ void dispatch_next(MainWindow& window) {
     job.progress_tag = join_text(
         {number_to_text(job.current_index), "/", number_to_text(job.address_count)});
 
-    auto worker = worker_for(classify_address(job.current_address));
+    const WorkerKind kind = classify_address(job.current_address);
+    auto worker = worker_for(kind);
     if (!worker) {
         skip_current_address(window);
         return;
     }
+    if (kind == WorkerKind::Picture) prefetch_picture_run(window);
     // The worker keeps a shared window alive, so it may outlive the front
     // end; a window not held by a shared_ptr (tests) must outlive the worker.
     std::shared_ptr<MainWindow> keep = window.weak_from_this().lock();
@@ -128,6 +131,9 @@ void dispatch_next(MainWindow& window) {
 }
 
 void finish_batch(MainWindow& window) {
+    // A batch stopped early still ends with its complete Composite file.
+    flush_composite_package();
+    end_picture_run();
     BatchJob& job = window.job();
     job.batch_folder_name.clear();
     window.set_status_text(status_message(job, kAllDone));

@@ -4,7 +4,9 @@
 #include "base/encoding.h"
 #include "base/files.h"
 #include "base/gbk_text.h"
+#include "base/prefetch.h"
 #include "harvest/harvest_paths.h"
+#include "harvest/picture_prefetch.h"
 #include "harvest/save_picture.h"
 #include "window/window_texts.h"
 #include "window/worker_boundary.h"
@@ -53,6 +55,7 @@ public:
     // Every picture address found after a marker, into folder.
     void save_all(const Text& package_text, const PictureMarker& marker, const Text& folder) {
         const TextList elements = split_text(package_text, marker.marker);
+        std::vector<PictureSave> pictures;
         for (int n = 2; n <= elements.count(); ++n) {
             const Text piece = split_text(elements.at(n), marker.end).at(1);
             // Two markers side by side, or a marker right before its end,
@@ -62,19 +65,23 @@ public:
             // A package has no address of its own: "//" takes https.
             if (address.rfind("//", 0) == 0) address = resolve_address("", address);
             if (address.empty()) continue;
-            save_one(address, folder);
+            pictures.push_back(picture_for(address, folder));
         }
+        FetchPlan coming;
+        for (const PictureSave& picture : pictures) coming.add(picture);
+        PrefetchScope ahead(coming.addresses());
+        for (const PictureSave& picture : pictures) save_picture(m_window, picture);
     }
 
 private:
     // A picture that did not arrive whole is not written, so the next run
     // tries it again; the list still shows that it was tried.
-    void save_one(const Text& address, const Text& folder) {
-        save_picture(m_window, {.address = address,
-                                .file_name = picture_file_name(address),
-                                .folder = folder,
-                                .listing = FileListing::AfterFetch,
-                                .count = &m_new_files});
+    PictureSave picture_for(const Text& address, const Text& folder) {
+        return {.address = address,
+                .file_name = picture_file_name(address),
+                .folder = folder,
+                .listing = FileListing::AfterFetch,
+                .count = &m_new_files};
     }
 
     MainWindow& m_window;

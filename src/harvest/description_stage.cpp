@@ -5,9 +5,11 @@
 #include "base/gbk_text.h"
 #include "base/page_charset.h"
 #include "base/pattern.h"
+#include "base/prefetch.h"
 #include "base/text_number.h"
 #include "base/web.h"
 #include "harvest/harvest_paths.h"
+#include "harvest/picture_prefetch.h"
 #include "harvest/save_picture.h"
 #include "package/item_page.h"
 
@@ -146,6 +148,21 @@ void handle_source(MainWindow& window, ItemHarvest& harvest, const DescriptionSo
     }
 
     if (source.progress_before_pictures > 0) window.set_progress(source.progress_before_pictures);
+    FetchPlan coming;
+    int coming_count = 0;
+    for (const PictureReference& reference : references) {
+        const Text& picture_address = reference.address;
+        if (!names_picture(picture_address)) continue;
+        coming_count += 1;
+        Text file_name = window.options().smart_category_save()
+                             ? description_picture_name(source.naming, coming_count,
+                                                        coming.next_number(),
+                                                        picture_extension(picture_address))
+                             : server_file_name(picture_address);
+        coming.add({.address = picture_address, .file_name = file_name, .folder = description_folder});
+    }
+    PrefetchScope ahead(coming.addresses());
+
     int picture_number = 1;
     int picture_count = 0;
     for (const PictureReference& reference : references) {

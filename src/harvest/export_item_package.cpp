@@ -1,12 +1,18 @@
 #include "harvest/export_item_package.h"
 
+#include <set>
+#include <utility>
+#include <vector>
+
 #include "base/date_time.h"
 #include "base/files.h"
 #include "base/gbk_text.h"
 #include "base/html.h"
 #include "base/page_charset.h"
+#include "base/prefetch.h"
 #include "base/text_number.h"
 #include "base/web.h"
+#include "harvest/composite_package.h"
 #include "harvest/save_picture.h"
 #include "package/data_package.h"
 #include "package/item_package_row.h"
@@ -68,21 +74,45 @@ void save_package_picture(MainWindow& window, ItemHarvest& harvest, const Text& 
                           .counting = Counting::ShowOnly});
 }
 
+// The addresses save_package_picture fetches for these pictures, in their
+// order: a name that is on disk already, in either spelling, or that an
+// earlier picture of the list brings is passed over there.
+std::vector<std::string> coming_package_pictures(
+    const ItemHarvest& harvest, const std::vector<std::pair<Text, Text>>& pictures) {
+    std::vector<std::string> addresses;
+    std::set<Text> brought;  // lower-case names
+    for (const auto& [name, address] : pictures) {
+        if (!brought.insert(ascii_lower(name)).second) continue;
+        bool on_disk = false;
+        for (const Text& spelling : {name, ascii_lower(name), to_upper_text(name)}) {
+            on_disk = on_disk || file_exists(join_text({harvest.package_folder_path, spelling,
+                                                        kPictureExtension}));
+        }
+        if (!on_disk) addresses.push_back(address);
+    }
+    return addresses;
+}
+
 // The sale values' attribute pictures, then the main pictures of the
 // thumbnail strip: the pictures the row's picture column names.
 void save_package_pictures(MainWindow& window, ItemHarvest& harvest) {
     static const Text analysing = gbk_text("正在分析CSV数据包的主图及属性图中……");
-    const RowPictures pictures = row_pictures(harvest.page_text, &harvest.facts);
-    if (pictures.has_sale_values) {
-        window.set_status_text(status_message(window.job(), analysing));
-        for (const SaleValue& value : pictures.sale_values) {
+    const RowPictures row = row_pictures(harvest.page_text, &harvest.facts);
+    std::vector<std::pair<Text, Text>> pictures;  // name, address
+    if (row.has_sale_values) {
+        for (const SaleValue& value : row.sale_values) {
             if (value.picture_address.empty()) continue;
-            save_package_picture(window, harvest, attribute_picture_name(value.picture_address),
-                                 value.picture_address);
+            pictures.emplace_back(attribute_picture_name(value.picture_address),
+                                  value.picture_address);
         }
     }
-    for (const MainPicture& picture : pictures.main_pictures) {
-        save_package_picture(window, harvest, picture.name, picture.fetch_address);
+    for (const MainPicture& picture : row.main_pictures) {
+        pictures.emplace_back(picture.name, picture.fetch_address);
+    }
+    PrefetchScope ahead(coming_package_pictures(harvest, pictures));
+    if (row.has_sale_values) window.set_status_text(status_message(window.job(), analysing));
+    for (const auto& [name, address] : pictures) {
+        save_package_picture(window, harvest, name, address);
     }
 }
 
@@ -97,9 +127,12 @@ void write_package(MainWindow& window, const ItemHarvest& harvest) {
     package.add_composite_row();
     const Text path = join_text(
         {window.save_folder_text(), "\\", window.job().batch_folder_name, "\\", kCompositePackageFileName});
-    // The rows are written straight from the package's buffer: a batch's
-    // file is rewritten whole at every item and may be tens of megabytes.
-    write_file(path, {package_header(), "\r\n", package.composite_rows()});
+    // A batch's file may grow to tens of megabytes and takes each new row at
+    // its start: it is written whole, not at every item (finish_batch
+    // completes it).
+    const std::string_view rows = package.composite_rows();
+    add_composite_package_row(path, package.package_row(),
+                              rows.substr(package.package_row().size() + 2));
 }
 
 }  // namespace

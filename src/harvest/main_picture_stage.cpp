@@ -3,8 +3,10 @@
 #include "base/address_resolver.h"
 #include "base/files.h"
 #include "base/gbk_text.h"
+#include "base/prefetch.h"
 #include "base/text_number.h"
 #include "harvest/harvest_paths.h"
+#include "harvest/picture_prefetch.h"
 #include "harvest/save_picture.h"
 #include "package/picture_facts_2020.h"
 
@@ -75,6 +77,21 @@ void main_picture_stage(MainWindow& window, ItemHarvest& harvest) {
     }
 
     window.set_progress(10);
+    FetchPlan coming;
+    for (const Text& link : harvest.page_links) {
+        const Text address = clean_main_picture_address(link);
+        for (std::string_view extension : kPictureExtensions) {
+            if (find_text(address, extension) < 1) continue;
+            coming.add({.address = address,
+                        .file_name = window.options().smart_category_save()
+                                         ? join_text({number_to_text(coming.next_number()), extension})
+                                         : server_file_name(address),
+                        .folder = picture_folder,
+                        .checked_folder = harvest.item_folder_path});
+        }
+    }
+    PrefetchScope ahead(coming.addresses());
+
     int picture_number = 1;
     auto save = [&](const Text& address, std::string_view extension) {
         Text file_name = window.options().smart_category_save()

@@ -4,9 +4,11 @@
 
 #include "base/files.h"
 #include "base/pattern.h"
+#include "base/prefetch.h"
 #include "base/text_number.h"
 #include "base/web.h"
 #include "harvest/harvest_paths.h"
+#include "harvest/picture_prefetch.h"
 #include "harvest/save_picture.h"
 #include "harvest/style_sheet_links.h"
 
@@ -64,16 +66,33 @@ void save_sheet_picture(MainWindow& window, ItemHarvest& harvest, const Text& pi
 
 // The pictures of one style sheet: those the long-standing pattern finds,
 // then (for a sheet not at an "http://" address) the newer url(…) forms.
+// They are handed to a prefetch window first, in the order they are saved.
 void save_sheet_pictures(MainWindow& window, ItemHarvest& harvest, const Text& sheet,
                          const Text& sheet_address, const SheetPictures& into) {
+    std::vector<Text> addresses;
     for (const Text& entry : all_matches(kSheetPattern, sheet)) {
         if (find_text(entry, ".jpg") < 1 && find_text(entry, ".gif") < 1 && find_text(entry, ".png") < 1) {
             continue;
         }
-        save_sheet_picture(window, harvest, without_quotes(entry), picture_extension(entry), into);
+        addresses.push_back(without_quotes(entry));
     }
-    if (!reads_newer_picture_forms(sheet_address)) return;
-    for (const Text& picture_address : newer_style_sheet_pictures(sheet, sheet_address)) {
+    if (reads_newer_picture_forms(sheet_address)) {
+        for (const Text& picture_address : newer_style_sheet_pictures(sheet, sheet_address)) {
+            addresses.push_back(picture_address);
+        }
+    }
+    FetchPlan coming(*into.picture_number);
+    for (const Text& picture_address : addresses) {
+        coming.add({.address = picture_address,
+                    .file_name = window.options().smart_category_save()
+                                     ? join_text({number_to_text(coming.next_number()),
+                                                  picture_extension(picture_address)})
+                                     : server_file_name(picture_address),
+                    .folder = into.other_folder,
+                    .checked_folder = into.item_folder_path});
+    }
+    PrefetchScope ahead(coming.addresses());
+    for (const Text& picture_address : addresses) {
         save_sheet_picture(window, harvest, picture_address, picture_extension(picture_address),
                            into);
     }

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "app/address_box.h"
+#include "base/prefetch.h"
 #include "app/clickable_label.h"
 #include "app/desktop_window.h"
 #include "app/message_boxes.h"
@@ -32,6 +33,9 @@ private slots:
 
     void picture_batch_keeps_the_window_responsive() {
         set_clock([] { return make_date_time(2013, 5, 7, 14, 3, 9); });
+        // The server holds every request; one transfer at a time, so that
+        // exactly one request waits while the window is clicked.
+        set_parallel_transfers(1);
         testing::PictureServer server(/*hold_requests=*/true);
         testing::WindowFixture f;
         DesktopWindow& w = *f.window;

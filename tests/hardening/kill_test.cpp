@@ -24,7 +24,9 @@ std::vector<std::string> batch_arguments(const TemporaryFolder& folder, int port
     }
     std::ofstream(folder.path() / "addresses.txt", std::ios::binary) << list;
     fs::create_directory(folder.path() / "save");
-    return {"--save", (folder.path() / "save").string(),
+    // One transfer at a time: the kill must land while a finished transfer's
+    // file is being written, not while six large ones are still arriving.
+    return {"--parallel", "1", "--save", (folder.path() / "save").string(),
             "--connect-to", std::string(kPictureHost) + ":80:127.0.0.1:" + std::to_string(port),
             (folder.path() / "addresses.txt").string()};
 }

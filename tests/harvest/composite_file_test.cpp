@@ -1,6 +1,7 @@
 // The Composite file on disk after every row: the bytes a whole rewrite
 // gives, also when an append breaks off midway or the folder is missing.
 #include "harvest/composite_file.h"
+#include "harvest/composite_package.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -109,6 +110,69 @@ TEST_F(CompositeFileTest, AMissingFolderFailsUntilItExistsThenTheWholeFileIsWrit
     EXPECT_TRUE(file.add_row(m_rows[3]));
     EXPECT_EQ(file_bytes(native_path("later/c.csv")),
               whole_file(m_rows, 4, RowOrder::OldestFirst));
+}
+
+TEST_F(CompositeFileTest, NewestFirstIsWrittenAtDoubledRowCountsAndCompletedByFlush) {
+    std::vector<Text> rows = m_rows;
+    for (int i = 0; i < 5; ++i) rows.push_back(gbk("\"第") + std::to_string(i) + "\"," + std::string(300 * i, 'z'));
+    struct Case {
+        int failing_write;               // 0: none fails
+        std::vector<size_t> rows_on_disk;  // after each add_row
+    };
+    const Case cases[] = {
+        {0, {1, 2, 2, 4, 4, 4, 4, 8, 8}},
+        // The write after row 2 fails: the file keeps row 1 whole, and the
+        // next row brings it up to date at once.
+        {2, {1, 1, 3, 3, 3, 6, 6, 6, 6}},
+    };
+    for (const Case& c : cases) {
+        int writes = 0;
+        auto writer = [&](std::string_view name, std::initializer_list<std::string_view> parts) {
+            return ++writes != c.failing_write && write_file(name, parts);
+        };
+        CompositeFile file(program_path("c.csv"), RowOrder::NewestFirst, {}, Rewrites::WhenDoubled,
+                           writer);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            file.add_row(rows[i]);
+            EXPECT_EQ(file_bytes(native_path("c.csv")),
+                      whole_file(rows, c.rows_on_disk[i], RowOrder::NewestFirst))
+                << c.failing_write << " " << i;
+        }
+        EXPECT_TRUE(file.flush());
+        const std::string final_bytes = whole_file(rows, rows.size(), RowOrder::NewestFirst);
+        EXPECT_EQ(file_bytes(native_path("c.csv")), final_bytes) << c.failing_write;
+        EXPECT_LT(file.bytes_written(), 3 * static_cast<long long>(final_bytes.size()));
+        const int writes_before = writes;
+        EXPECT_TRUE(file.flush());  // complete already: nothing written
+        EXPECT_EQ(writes, writes_before);
+        EXPECT_EQ(listing(), std::vector<std::string>{"c.csv"});
+    }
+}
+
+// The batch's file through the package stage's entry: completed at the
+// batch's end, by a row that comes after that, and when the folder changes.
+TEST_F(CompositeFileTest, TheBatchFileIsCompleteAfterFlushLateRowsAndMoves) {
+    std::string rows;  // the data package's rows, newest first
+    auto add = [&](const std::string& name, size_t n) {
+        const std::string earlier = rows;
+        rows = m_rows[n] + "\r\n" + rows;
+        add_composite_package_row(program_path(name), m_rows[n], earlier);
+    };
+    auto whole = [this](size_t count) { return whole_file(m_rows, count, RowOrder::NewestFirst); };
+    for (size_t n = 0; n < 3; ++n) add("a.csv", n);
+    flush_composite_package();
+    EXPECT_EQ(file_bytes(native_path("a.csv")), whole(3));
+    add("a.csv", 3);  // a stopped batch's last item, exported after the flush
+    EXPECT_EQ(file_bytes(native_path("a.csv")), whole(4));
+
+    // A new batch starts its own file; the save folder changing after its
+    // second row moves it to c.csv, and b.csv keeps the two rows complete.
+    rows.clear();
+    for (size_t n = 0; n < 3; ++n) add(n < 2 ? "b.csv" : "c.csv", n);
+    EXPECT_EQ(file_bytes(native_path("a.csv")), whole(4));
+    EXPECT_EQ(file_bytes(native_path("b.csv")), whole(2));
+    EXPECT_EQ(file_bytes(native_path("c.csv")), whole(3));
+    flush_composite_package();
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "base/gbk.h"
 #include "base/page_charset.h"
 #include "base/web.h"
+#include "harvest/composite_package.h"
 #include "package/data_package.h"
 #include "package/item_facts_reader.h"
 #include "support/csv_reader.h"
@@ -274,6 +275,7 @@ TEST_F(ExportItemPackageTest, CompositeBatchHoldsNewestRowFirstAndNextBatchStart
         ItemHarvest harvest = harvest_for(*item);
         export_item_package(m_window, harvest);
     }
+    flush_composite_package();  // as finish_batch does at the end of a batch
     EXPECT_EQ(file_bytes(batch_file), fixture("header.csv") + "\r\n" + c + "\r\n" + b + "\r\n" + a + "\r\n");
     const auto records = read_csv(file_bytes(batch_file));
     ASSERT_EQ(records.size(), 6u);

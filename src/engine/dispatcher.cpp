@@ -7,9 +7,11 @@
 #include "base/text_number.h"
 #include "base/threads.h"
 #include "harvest/harvest_item.h"
+#include "harvest/harvest_paths.h"
 #include "engine/package_localizer.h"
 #include "engine/picture_worker.h"
 #include "package/data_package.h"
+#include "window/batch_report.h"
 #include "window/window_texts.h"
 
 namespace qinghe {
@@ -30,6 +32,12 @@ constexpr int kDispatchPeriodMs = 1;
 
 bool ends_with(std::string_view text, std::string_view ending) {
     return text.size() >= ending.size() && text.substr(text.size() - ending.size()) == ending;
+}
+
+AddressKind address_kind(WorkerKind kind) {
+    if (kind == WorkerKind::Picture) return AddressKind::Picture;
+    if (kind == WorkerKind::Package) return AddressKind::Package;
+    return AddressKind::Item;
 }
 
 void (*worker_for(WorkerKind kind))(MainWindow&) {
@@ -95,9 +103,13 @@ void start_batch(MainWindow& window) {
     job.address_count = job.address_list.count();
     job.current_index = 1;
     job.batch_folder_name = batch_folder_name_at(now(), job.address_count);
+    window.outcome().reset();
+    window.clear_stop();
 
     window.set_status_text(status_message(job, join_text({kCreatingFolder, job.batch_folder_name})));
-    create_directory(join_text({window.save_folder_text(), "\\", job.batch_folder_name}));
+    const Text save_folder = window.save_folder_text();
+    create_directory(join_text({save_folder, "\\", job.batch_folder_name}));
+    window.begin_outcome_files(batch_folder_path(save_folder, job.batch_folder_name));
     window.set_status_text(
         status_message(job, join_text({kFolderOpen, job.batch_folder_name, kFolderCreated})));
     window.set_dispatch_timer(kDispatchPeriodMs);
@@ -106,7 +118,7 @@ void start_batch(MainWindow& window) {
 void dispatch_next(MainWindow& window) {
     window.set_dispatch_timer(0);
     BatchJob& job = window.job();
-    if (job.current_index > job.address_count) {
+    if (job.current_index > job.address_count || window.stop_requested()) {
         finish_batch(window);
         return;
     }
@@ -114,11 +126,13 @@ void dispatch_next(MainWindow& window) {
     job.progress_tag = join_text(
         {number_to_text(job.current_index), "/", number_to_text(job.address_count)});
 
-    auto worker = worker_for(classify_address(job.current_address));
+    const WorkerKind kind = classify_address(job.current_address);
+    auto worker = worker_for(kind);
     if (!worker) {
         skip_current_address(window);
         return;
     }
+    window.outcome().begin_address(job.current_index, job.current_address, address_kind(kind));
     // The worker keeps a shared window alive, so it may outlive the front
     // end; a window not held by a shared_ptr (tests) must outlive the worker.
     std::shared_ptr<MainWindow> keep = window.weak_from_this().lock();
@@ -130,12 +144,20 @@ void dispatch_next(MainWindow& window) {
 void finish_batch(MainWindow& window) {
     BatchJob& job = window.job();
     job.batch_folder_name.clear();
+    window.finish_outcome_files();
     window.set_status_text(status_message(job, kAllDone));
     window.set_start_caption(idle_start_caption());
     window.set_start_enabled(true);
     window.set_address_enabled(true);
-    window.set_counter_text(kCounterRestingText);
+    window.set_counter_text(
+        join_text({kCounterRestingText, failed_count_suffix(window.outcome().counts())}));
     window.notify_batch_finished();
 }
+
+void request_stop(MainWindow& window) {
+    if (batch_running(window)) window.request_stop();
+}
+
+bool batch_running(MainWindow& window) { return !window.job().batch_folder_name.empty(); }
 
 }  // namespace qinghe

@@ -1,6 +1,7 @@
 #include "harvest/harvest_item.h"
 
 #include "base/date_time.h"
+#include "base/fetch_retry.h"
 #include "base/files.h"
 #include "base/gbk_text.h"
 #include "base/pattern.h"
@@ -36,6 +37,15 @@ void set_up(MainWindow& window, ItemHarvest& harvest) {
     window.set_counter_text({});
 }
 
+// The item page, tried again after a transient failure unless the batch is
+// being stopped.
+FetchResult fetch_page(MainWindow& window, std::string_view address) {
+    const SleepFunction sleep = [&window](std::chrono::milliseconds wait) {
+        return window.wait_unless_stopped(wait);
+    };
+    return fetch_with_retries(address, {}, sleep).result;
+}
+
 void identify(MainWindow& window, ItemHarvest& harvest) {
     const Text& address = window.job().current_address;
     if (window.options().smart_category_save()) {
@@ -49,7 +59,11 @@ void identify(MainWindow& window, ItemHarvest& harvest) {
 
     // Pages are taken as GBK as they come. Every ")" becomes a double quote,
     // so an address closed by ")" (as in url(…)) ends like a quoted one.
-    harvest.page_source = bytes_to_text(fetch_url(address));
+    const FetchResult page = fetch_page(window, address);
+    if (const Failure failure = fetch_failure(page); failure.failed()) {
+        window.current_address_failed(failure);
+    }
+    harvest.page_source = bytes_to_text(page.body);
     harvest.page_text = replace_text(harvest.page_source, ")", "\"");
     harvest.facts = read_item_facts(harvest.page_source, address);
 

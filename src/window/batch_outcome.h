@@ -53,7 +53,7 @@ Failure fetch_failure(const FetchResult& result);
 // The same for a picture: also a 2xx body that is not a picture fails.
 Failure picture_failure(const FetchResult& result);
 
-enum class PictureResult {
+enum class PictureState {
     Saved,    // fetched and written
     Skipped,  // its file was there already: not fetched
     Failed,   // not written; see the failure
@@ -62,7 +62,7 @@ enum class PictureResult {
 struct PictureRecord {
     Text address;  // as fetched
     Text file;     // where it is or would be saved (program form); may be empty
-    PictureResult result = PictureResult::Saved;
+    PictureState result = PictureState::Saved;
     Failure failure;  // with Failed
 
     bool operator==(const PictureRecord&) const = default;

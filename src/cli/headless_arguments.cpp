@@ -181,8 +181,17 @@ Options (defaults as the main window starts):
 The status line and the progress bar go to standard output (a live bar on a
 terminal, plain lines otherwise); message boxes go to standard error.
 
-Exit status: 0 when the batch reached its end, 2 when the start was refused
-(no picture kind chosen, no address) or the arguments were wrong.
+At the end, one line on standard error sums up the batch: addresses, items,
+pictures saved, already there and failed. When anything failed, the batch
+folder holds 淘图报告.csv (every picture and why it failed) and 失败地址.txt
+(the failed addresses, ready to be passed to this program again). Ctrl+C or
+SIGTERM stops the batch after the current picture and writes the report; a
+second one ends the program at once.
+
+Exit status: 0 when the batch reached its end and nothing failed, 1 when an
+address or a picture failed, 2 when the start was refused (no picture kind
+chosen, no address) or the arguments were wrong, 130 when the batch was
+stopped by Ctrl+C or SIGTERM.
 )";
 }
 

@@ -11,8 +11,11 @@
 #include "base/native_path.h"
 #include "base/prefetch.h"
 #include "base/web.h"
+#include "cli/exit_status.h"
+#include "cli/stop_signals.h"
 #include "cli/terminal_window.h"
 #include "engine/dispatcher.h"
+#include "window/batch_report.h"
 
 namespace qinghe {
 
@@ -61,7 +64,9 @@ int run_batch_headless(const HeadlessOptions& options, const Text& address_list_
     }
     if (options.parallel > 0) set_parallel_transfers(options.parallel);
 
+    const StopOnSignals signals;
     TerminalSettings settings;
+    settings.stop = &signals.flag();
     settings.live_bar = isatty(fileno(stdout)) != 0;
     settings.verbose = options.verbose;
     TerminalWindow terminal(settings);
@@ -89,7 +94,10 @@ int run_batch_headless(const HeadlessOptions& options, const Text& address_list_
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     if (!started) return kExitRefused;
-    return terminal.finished() ? kExitBatchEnded : kExitBatchBroken;
+    if (!terminal.finished()) return kExitBatchBroken;
+    const OutcomeCounts counts = window->outcome().counts();
+    std::fprintf(stderr, "%s\n", terminal_text(outcome_summary_text(counts)).c_str());
+    return exit_status(terminal.stopped() ? RunEnd::Stopped : RunEnd::Finished, counts);
 }
 
 }  // namespace qinghe

@@ -9,6 +9,7 @@
 #include "base/date_time.h"
 #include "engine_fixture.h"
 #include "support/recording_window.h"
+#include "support/short_retries.h"
 #include "demo/loopback_server.h"
 
 namespace qinghe {
@@ -43,6 +44,7 @@ protected:
     }
     bool run_batch() { return test_support::run_recording_batch(*window, fake, dispatch_next); }
 
+    test_support::ShortRetryWaits short_waits;
     TempFolder folder;
     RecordingWindow fake;
     std::shared_ptr<MainWindow> window = test_support::make_recording_main_window(fake);

@@ -9,6 +9,7 @@
 #include "engine/dispatcher.h"
 #include "engine_fixture.h"
 #include "support/recording_window.h"
+#include "support/short_retries.h"
 #include "demo/loopback_server.h"
 
 namespace qinghe {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "base/fetch_retry.h"
 #include "support/recording_window.h"
+#include "support/short_retries.h"
 #include "demo/loopback_server.h"
 
 namespace qinghe {
@@ -159,8 +159,7 @@ TEST_F(SavePicture, APictureThereAlreadyOrAnAddressNamingNoFileIsNotFetched) {
 }
 
 TEST_F(SavePicture, OnlyATransientFailureIsTriedAgainAndTheOutcomeRecordsEachPicture) {
-    const RetryPolicy kept = retry_policy();
-    set_retry_policy({.extra_attempts = 2, .first_wait = std::chrono::milliseconds(1)});
+    const test_support::ShortRetryWaits short_waits;
     std::ofstream(root / "there.jpg") << "old";
     struct Case {
         const char* name;
@@ -203,7 +202,6 @@ TEST_F(SavePicture, OnlyATransientFailureIsTriedAgainAndTheOutcomeRecordsEachPic
     EXPECT_EQ(fetches.load(), 0);
     EXPECT_EQ(writes(), std::vector<std::string>{});
     EXPECT_EQ(window->outcome().records()[0].pictures.size(), std::size(cases));
-    set_retry_policy(kept);
 }
 
 }  // namespace

@@ -181,9 +181,9 @@ Options (defaults as the main window starts):
 The status line and the progress bar go to standard output (a live bar on a
 terminal, plain lines otherwise); message boxes go to standard error.
 
-At the end, one line on standard error sums up the batch: addresses, items,
-pictures saved, already there and failed. When anything failed, the batch
-folder holds 淘图报告.csv (every picture and why it failed) and 失败地址.txt
+When anything failed or the batch was stopped, one line on standard error
+sums it up at the end (addresses, items, pictures saved, already there and
+failed), and the batch folder holds 淘图报告.csv (every picture and why it failed) and 失败地址.txt
 (the failed addresses, ready to be passed to this program again). Ctrl+C or
 SIGTERM stops the batch after the current picture and writes the report; a
 second one ends the program at once.

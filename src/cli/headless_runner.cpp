@@ -96,8 +96,12 @@ int run_batch_headless(const HeadlessOptions& options, const Text& address_list_
     if (!started) return kExitRefused;
     if (!terminal.finished()) return kExitBatchBroken;
     const OutcomeCounts counts = window->outcome().counts();
-    std::fprintf(stderr, "%s\n", terminal_text(outcome_summary_text(counts)).c_str());
-    return exit_status(terminal.stopped() ? RunEnd::Stopped : RunEnd::Finished, counts);
+    const RunEnd end = terminal.stopped() ? RunEnd::Stopped : RunEnd::Finished;
+    // A batch that went as always keeps the quiet standard error it always had.
+    if (end == RunEnd::Stopped || counts.any_failed()) {
+        std::fprintf(stderr, "%s\n", terminal_text(outcome_summary_text(counts)).c_str());
+    }
+    return exit_status(end, counts);
 }
 
 }  // namespace qinghe

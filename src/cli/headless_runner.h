@@ -66,8 +66,9 @@ bool address_list_from_bytes(const Bytes& bytes, Text& address_list_gbk);
 // empty and options.parallel when it is above 0, puts the address list into the address box, runs start_batch and
 // then the window loop until finish_batch. Status line and progress bar go to
 // stdout (a live bar on a TTY, plain lines otherwise), message boxes to stderr.
-// SIGINT and SIGTERM stop the batch as the desktop program's stop does. At
-// the end, one summary line goes to stderr. Returns exit_status (exit_status.h):
+// SIGINT and SIGTERM stop the batch as the desktop program's stop does. A
+// batch that was stopped or in which something failed ends with one summary
+// line on stderr. Returns exit_status (exit_status.h):
 // kExitBatchEnded when nothing failed, 1 when something failed, 130 after a
 // stop, kExitRefused when the start or the save folder was refused.
 int run_batch_headless(const HeadlessOptions& options, const Text& address_list_gbk);

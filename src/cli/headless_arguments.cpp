@@ -134,6 +134,17 @@ bool parse_headless_arguments(int argc, char** argv, int first, HeadlessOptions&
             }
             continue;
         }
+        if (!take_value(argc, argv, i, "--retries", value, matched, error)) return false;
+        if (matched) {
+            // 0 is allowed: no second try at all.
+            if (value.size() != 1 || value[0] < '0' || value[0] > '0' + kMaxRetries) {
+                error = "--retries takes a whole number from 0 to " + std::to_string(kMaxRetries) +
+                        ", not " + value;
+                return false;
+            }
+            options.retries = value[0] - '0';
+            continue;
+        }
         error = "unknown option " + std::string(arg);
         return false;
     }
@@ -171,6 +182,9 @@ Options (defaults as the main window starts):
                      (default 268435456, 256 MiB)
   --parallel N       fetch up to N pictures of an item at once, in page order
                      (default 6; 1 fetches one after another)
+  --retries N        try a transfer that failed for a passing reason (time-out,
+                     reset, stall, 408, 429, 5xx) up to N more times, waiting
+                     longer each time (default 2; 0 to 5)
   --verbose, -v      print every address added to the file list
   --help, -h         show this text
   --demo             serve the bundled demo shop on 127.0.0.1 and harvest it

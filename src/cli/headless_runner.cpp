@@ -8,6 +8,7 @@
 #include <system_error>
 #include <thread>
 
+#include "base/fetch_retry.h"
 #include "base/native_path.h"
 #include "base/prefetch.h"
 #include "base/web.h"
@@ -63,6 +64,11 @@ int run_batch_headless(const HeadlessOptions& options, const Text& address_list_
         set_fetch_limits(limits);
     }
     if (options.parallel > 0) set_parallel_transfers(options.parallel);
+    if (options.retries >= 0) {
+        RetryPolicy policy = retry_policy();
+        policy.extra_attempts = options.retries;
+        set_retry_policy(policy);
+    }
 
     const StopOnSignals signals;
     TerminalSettings settings;

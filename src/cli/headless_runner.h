@@ -18,6 +18,7 @@ namespace qinghe {
 constexpr int kExitBatchEnded = 0;
 constexpr int kExitRefused = 2;  // start refused, or wrong arguments
 constexpr int kExitBatchBroken = 1;  // the window loop ended before finish_batch (not expected)
+constexpr int kMaxRetries = 5;       // --retries
 
 // The option boxes as flags, with the window's defaults.
 struct HeadlessOptions {
@@ -35,6 +36,7 @@ struct HeadlessOptions {
     long stall_seconds = 0;                // --stall-seconds: 0 keeps the fetch default
     long long max_body_bytes = 0;          // --max-body-bytes: 0 keeps the fetch default
     int parallel = 0;                      // --parallel: 0 keeps the default window
+    int retries = -1;                      // --retries: -1 keeps the default (2)
     bool verbose = false;                  // --verbose: print the file list box
     std::string input;                     // FILE, "-" or empty for stdin
     bool help = false;                     // --help

@@ -57,6 +57,19 @@ void skip_current_address(MainWindow& window) {
     window.set_dispatch_timer(kDispatchPeriodMs);
 }
 
+// A stopped batch: the addresses it did not reach fail as stopped, so the
+// failed list holds everything still to do.
+void note_addresses_not_reached(MainWindow& window) {
+    BatchJob& job = window.job();
+    for (int index = job.current_index; index <= job.address_count; ++index) {
+        const Text address = job.address_list.at(index);
+        const WorkerKind kind = classify_address(address);
+        if (kind == WorkerKind::None) continue;
+        window.outcome().begin_address(index, address, address_kind(kind));
+        window.outcome().address_stopped(index);
+    }
+}
+
 }  // namespace
 
 const Text kCounterRestingText = gbk_text("点击收藏青禾淘图小店，获取最新版本！");
@@ -143,6 +156,7 @@ void dispatch_next(MainWindow& window) {
 
 void finish_batch(MainWindow& window) {
     BatchJob& job = window.job();
+    if (window.stop_requested()) note_addresses_not_reached(window);
     job.batch_folder_name.clear();
     window.finish_outcome_files();
     window.set_status_text(status_message(job, kAllDone));

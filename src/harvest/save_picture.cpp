@@ -62,7 +62,11 @@ Failure recorded_failure(PictureFailure failure, const FetchResult& fetched) {
 }  // namespace
 
 PictureResult save_picture(MainWindow& window, const PictureSave& picture) {
-    if (window.stop_requested()) return {PictureOutcome::Skipped, PictureFailure::Stopped};
+    if (window.stop_requested()) {
+        // The address is left unfinished: it goes into the failed list, to be run again.
+        window.outcome().address_stopped(window.job().current_index);
+        return {PictureOutcome::Skipped, PictureFailure::Stopped};
+    }
     if (picture.listing == FileListing::BeforeCheck) list_address(window, picture.address);
     if (picture.file_name.empty()) return {PictureOutcome::Skipped, PictureFailure::NoFileName};
     BatchOutcome& outcome = window.outcome();

@@ -62,6 +62,14 @@ void BatchOutcome::address_failed(int index, Failure failure) {
     m_recordings.push_back({index, -1});
 }
 
+void BatchOutcome::address_stopped(int index) {
+    std::lock_guard lock(m_mutex);
+    AddressRecord& record = entry(index);
+    if (record.failure.failed()) return;
+    record.failure = {FailureReason::Stopped};
+    m_recordings.push_back({index, -1});
+}
+
 void BatchOutcome::add_picture(int index, PictureRecord picture) {
     std::lock_guard lock(m_mutex);
     std::vector<PictureRecord>& pictures = entry(index).pictures;

@@ -93,6 +93,8 @@ Text failure_text(const Failure& failure) {
         return gbk_text("被拦截");
     case FailureReason::NotWritten:
         return gbk_text("无法写入");
+    case FailureReason::Stopped:
+        return gbk_text("已停止");
     case FailureReason::Other:
         return gbk_text("其他错误");
     }

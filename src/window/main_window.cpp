@@ -50,6 +50,12 @@ void MainWindow::current_address_failed(Failure failure) {
 void MainWindow::begin_outcome_files(std::string_view batch_folder) {
     std::lock_guard lock(m_outcome_files_mutex);
     m_outcome_files = std::make_shared<OutcomeFiles>(batch_folder);
+    m_last_batch_folder = Text(batch_folder);
+}
+
+Text MainWindow::last_batch_folder() {
+    std::lock_guard lock(m_outcome_files_mutex);
+    return m_last_batch_folder;
 }
 
 void MainWindow::keep_outcome_files_current() {

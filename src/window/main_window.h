@@ -123,6 +123,9 @@ public:
     // Window thread, at the end of the batch: writes the report files whole
     // when something failed.
     void finish_outcome_files();
+    // The folder of the batch running or last run (with its closing "\\");
+    // empty before the first batch.
+    Text last_batch_folder();
 
     // Stopping a running batch. request_stop is kept until clear_stop (start
     // of the next batch); a stopped batch takes no further picture or address.
@@ -152,6 +155,7 @@ private:
     BatchOutcome m_outcome;
     std::mutex m_outcome_files_mutex;
     std::shared_ptr<OutcomeFiles> m_outcome_files;
+    Text m_last_batch_folder;
     std::atomic<bool> m_stop{false};
     std::mutex m_stop_mutex;
     std::condition_variable m_stop_signal;

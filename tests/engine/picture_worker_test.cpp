@@ -72,6 +72,7 @@ protected:
 
     std::filesystem::path batch() const { return folder.path() / kBatch; }
 
+    test_support::ShortRetryWaits short_waits;
     TempFolder folder;
     RecordingWindow fake;
     std::shared_ptr<MainWindow> window = test_support::make_recording_main_window(fake);

@@ -1,6 +1,8 @@
 #include "app/address_box.h"
 
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QMenu>
 #include <QScrollBar>
 
 #include "app/app_texts.h"
@@ -58,6 +60,22 @@ void AddressBox::focusOutEvent(QFocusEvent* event) {
             set_text(compacted);
     }
     QPlainTextEdit::focusOutEvent(event);
+}
+
+QMenu* AddressBox::build_context_menu() {
+    QMenu* menu = createStandardContextMenu();
+    if (m_extend_menu) {
+        menu->addSeparator();
+        m_extend_menu(menu);
+    }
+    return menu;
+}
+
+void AddressBox::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = build_context_menu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+    event->accept();
 }
 
 void AddressBox::mouseDoubleClickEvent(QMouseEvent* event) {

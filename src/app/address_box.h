@@ -5,6 +5,8 @@
 
 #include <QPlainTextEdit>
 
+#include <functional>
+
 #include "base/text.h"
 
 namespace qinghe::app {
@@ -26,10 +28,19 @@ public:
     // Caret to the end, then insert, as append_to_edit_box does.
     void append_text(const Text& text);
 
+    // The context menu: the box's own editing entries, then what the hook
+    // adds. The caller owns the menu.
+    QMenu* build_context_menu();
+    void set_menu_extension(std::function<void(QMenu*)> extend) { m_extend_menu = std::move(extend); }
+
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    std::function<void(QMenu*)> m_extend_menu;
 };
 
 }  // namespace qinghe::app

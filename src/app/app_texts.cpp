@@ -57,6 +57,8 @@ const QString kMenuHomePage = QStringLiteral("打开官方网站");
 const QString kMenuDownloadNew = QStringLiteral("下载新版本");
 const QString kMenuHelp = QStringLiteral("使用帮助");
 const QString kMenuQuit = QStringLiteral("关闭程序");
+const QString kMenuStopDownload = QStringLiteral("停止下载");
+const QString kMenuRetryFailed = QStringLiteral("重试失败的地址");
 
 const QString kFolderPickerTitle = QStringLiteral("选择要下载的位置");
 const QString kDuplicateMessage = QStringLiteral("请不要重复打开《青禾淘宝图片搬家工具》！");

@@ -52,6 +52,9 @@ extern const QString kMenuHomePage;
 extern const QString kMenuDownloadNew;
 extern const QString kMenuHelp;
 extern const QString kMenuQuit;
+// Added after the address box's own editing entries.
+extern const QString kMenuStopDownload;
+extern const QString kMenuRetryFailed;
 
 // Dialogs and messages.
 extern const QString kFolderPickerTitle;

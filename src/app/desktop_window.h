@@ -53,6 +53,10 @@ public:
     void bring_forward();
     // Shows the popup menu with its top-left corner at the point.
     void show_popup_menu_at(QPoint top_left);
+    // "停止下载" and "重试失败的地址", added to the address box's menu.
+    void add_batch_menu_entries(QMenu* menu);
+    // Puts the failed list of the last batch into the address box.
+    void load_failed_addresses();
 
     // The controls, for tests and screenshots.
     AddressBox* address_box() const { return m_address_box; }

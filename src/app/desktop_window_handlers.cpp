@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QUrl>
 
 #include "app/address_box.h"
@@ -22,8 +23,10 @@
 #include "app/qt_text.h"
 #include "app/shell.h"
 #include "base/date_time.h"
+#include "base/files.h"
 #include "base/message.h"
 #include "engine/dispatcher.h"
+#include "window/batch_report.h"
 
 #if QINGHE_HAVE_SHOP_LINK_WINDOW
 #include "app/shop_link_window.h"
@@ -53,6 +56,10 @@ void DesktopWindow::connect_handlers() {
     m_file_list_box->viewport()->installEventFilter(this);
 
     connect(m_start_button, &QPushButton::clicked, this, [this] { start_batch(*m_main_window); });
+    m_address_box->set_menu_extension([this](QMenu* menu) { add_batch_menu_entries(menu); });
+    // Esc stops a running batch while the window has the focus.
+    auto* stop_key = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(stop_key, &QShortcut::activated, this, [this] { request_stop(*m_main_window); });
     connect(&m_dispatch_timer, &QTimer::timeout, this, [this] { dispatch_next(*m_main_window); });
     connect(m_browse_button, &QPushButton::clicked, this, &DesktopWindow::on_browse);
     connect(m_open_folder_button, &QPushButton::clicked, this, &DesktopWindow::on_open_folder);
@@ -171,8 +178,35 @@ void DesktopWindow::on_popup_label(Qt::MouseButton button, QPoint global_positio
 }
 
 void DesktopWindow::contextMenuEvent(QContextMenuEvent* event) {
+    // A disabled address box (a batch runs) hands its right-clicks up to the
+    // window; its own menu still opens there, so that the batch can be stopped.
+    if (!m_address_box->isEnabled() && m_address_box->geometry().contains(event->pos())) {
+        QMenu* menu = m_address_box->build_context_menu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(event->globalPos());
+        event->accept();
+        return;
+    }
     show_popup_menu_at(event->globalPos() + QPoint(kPopupOffset, kPopupOffset));
     event->accept();
+}
+
+void DesktopWindow::add_batch_menu_entries(QMenu* menu) {
+    const bool running = batch_running(*m_main_window);
+    QAction* stop = menu->addAction(kMenuStopDownload, this, [this] { request_stop(*m_main_window); });
+    stop->setEnabled(running);
+    const Text failed_list =
+        join_text({m_main_window->last_batch_folder(), failed_list_file_name()});
+    QAction* retry = menu->addAction(kMenuRetryFailed, this, [this] { load_failed_addresses(); });
+    retry->setEnabled(!running && file_exists(failed_list));
+}
+
+void DesktopWindow::load_failed_addresses() {
+    if (batch_running(*m_main_window)) return;
+    const Text folder = m_main_window->last_batch_folder();
+    if (folder.empty()) return;
+    const Bytes list = read_file(join_text({folder, failed_list_file_name()}));
+    if (!list.empty()) m_address_box->set_text(bytes_to_text(list));
 }
 
 void DesktopWindow::show_popup_menu_at(QPoint top_left) { m_popup_menu->popup(top_left); }

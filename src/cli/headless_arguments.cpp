@@ -156,6 +156,17 @@ bool parse_headless_arguments(int argc, char** argv, int first, HeadlessOptions&
             }
             continue;
         }
+        if (!take_value(argc, argv, i, "--retries", value, matched, error)) return false;
+        if (matched) {
+            // 0 is allowed: no second try at all.
+            if (value.size() != 1 || value[0] < '0' || value[0] > '0' + kMaxRetries) {
+                error = "--retries takes a whole number from 0 to " + std::to_string(kMaxRetries) +
+                        ", not " + value;
+                return false;
+            }
+            options.retries = value[0] - '0';
+            continue;
+        }
         error = "unknown option " + std::string(arg);
         return false;
     }
@@ -196,6 +207,9 @@ Options (defaults as the main window starts):
                      (default 268435456, 256 MiB)
   --parallel N       fetch up to N pictures of an item at once, in page order
                      (default 6; 1 fetches one after another)
+  --retries N        try a transfer that failed for a passing reason (time-out,
+                     reset, stall, 408, 429, 5xx) up to N more times, waiting
+                     longer each time (default 2; 0 to 5)
   --verbose, -v      print every address added to the file list
   --help, -h         show this text
   --demo             serve the bundled demo shop on 127.0.0.1 and harvest it
@@ -206,8 +220,17 @@ Options (defaults as the main window starts):
 The status line and the progress bar go to standard output (a live bar on a
 terminal, plain lines otherwise); message boxes go to standard error.
 
-Exit status: 0 when the batch reached its end, 2 when the start was refused
-(no picture kind chosen, no address) or the arguments were wrong.
+When anything failed or the batch was stopped, one line on standard error
+sums it up at the end (addresses, items, pictures saved, already there and
+failed), and the batch folder holds 淘图报告.csv (every picture and why it failed) and 失败地址.txt
+(the failed addresses, ready to be passed to this program again). Ctrl+C or
+SIGTERM stops the batch after the current picture and writes the report; a
+second one ends the program at once.
+
+Exit status: 0 when the batch reached its end and nothing failed, 1 when an
+address or a picture failed, 2 when the start was refused (no picture kind
+chosen, no address) or the arguments were wrong, 130 when the batch was
+stopped by Ctrl+C or SIGTERM.
 )";
 }
 

@@ -8,11 +8,15 @@
 #include <system_error>
 #include <thread>
 
+#include "base/fetch_retry.h"
 #include "base/native_path.h"
 #include "base/prefetch.h"
 #include "base/web.h"
+#include "cli/exit_status.h"
+#include "cli/stop_signals.h"
 #include "cli/terminal_window.h"
 #include "engine/dispatcher.h"
+#include "window/batch_report.h"
 
 namespace qinghe {
 
@@ -61,8 +65,15 @@ int run_batch_headless(const HeadlessOptions& options, const Text& address_list_
         set_fetch_limits(limits);
     }
     if (options.parallel > 0) set_parallel_transfers(options.parallel);
+    if (options.retries >= 0) {
+        RetryPolicy policy = retry_policy();
+        policy.extra_attempts = options.retries;
+        set_retry_policy(policy);
+    }
 
+    const StopOnSignals signals;
     TerminalSettings settings;
+    settings.stop = &signals.flag();
     settings.live_bar = isatty(fileno(stdout)) != 0;
     settings.verbose = options.verbose;
     TerminalWindow terminal(settings);
@@ -90,7 +101,14 @@ int run_batch_headless(const HeadlessOptions& options, const Text& address_list_
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     if (!started) return kExitRefused;
-    return terminal.finished() ? kExitBatchEnded : kExitBatchBroken;
+    if (!terminal.finished()) return kExitBatchBroken;
+    const OutcomeCounts counts = window->outcome().counts();
+    const RunEnd end = terminal.stopped() ? RunEnd::Stopped : RunEnd::Finished;
+    // A batch that went as always keeps the quiet standard error it always had.
+    if (end == RunEnd::Stopped || counts.any_failed()) {
+        std::fprintf(stderr, "%s\n", terminal_text(outcome_summary_text(counts)).c_str());
+    }
+    return exit_status(end, counts);
 }
 
 }  // namespace qinghe

@@ -18,6 +18,7 @@ namespace qinghe {
 constexpr int kExitBatchEnded = 0;
 constexpr int kExitRefused = 2;  // start refused, or wrong arguments
 constexpr int kExitBatchBroken = 1;  // the window loop ended before finish_batch (not expected)
+constexpr int kMaxRetries = 5;       // --retries
 
 // The option boxes as flags, with the window's defaults.
 struct HeadlessOptions {
@@ -36,6 +37,7 @@ struct HeadlessOptions {
     long long max_body_bytes = 0;          // --max-body-bytes: 0 keeps the fetch default
     int parallel = 0;                      // --parallel: 0 keeps the default window
     std::string ca_file;                   // --cacert: a PEM file trusted besides the system's
+    int retries = -1;                      // --retries: -1 keeps the default (2)
     bool verbose = false;                  // --verbose: print the file list box
     std::string input;                     // FILE, "-" or empty for stdin
     bool help = false;                     // --help
@@ -72,8 +74,11 @@ bool address_list_from_bytes(const Bytes& bytes, Text& address_list_gbk);
 // and options.parallel when it is above 0, puts the address list into the address box, runs start_batch and
 // then the window loop until finish_batch. Status line and progress bar go to
 // stdout (a live bar on a TTY, plain lines otherwise), message boxes to stderr.
-// Returns kExitBatchEnded after finish_batch, kExitRefused when the start or
-// the save folder was refused.
+// SIGINT and SIGTERM stop the batch as the desktop program's stop does. A
+// batch that was stopped or in which something failed ends with one summary
+// line on stderr. Returns exit_status (exit_status.h):
+// kExitBatchEnded when nothing failed, 1 when something failed, 130 after a
+// stop, kExitRefused when the start or the save folder was refused.
 int run_batch_headless(const HeadlessOptions& options, const Text& address_list_gbk);
 
 }  // namespace qinghe

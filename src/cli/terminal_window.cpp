@@ -10,6 +10,9 @@ namespace qinghe {
 
 namespace {
 constexpr int kBarWidth = 30;
+// How often the loop looks at the stop flag, which a signal handler sets
+// without waking anybody.
+constexpr auto kStopPoll = std::chrono::milliseconds(50);
 
 // The bar's positions run from 0 to 100, but a stage's arithmetic may set
 // more (or less); the terminal shows the nearest end rather than 1490 %.
@@ -53,6 +56,10 @@ void TerminalWindow::run_until_finished(MainWindow& window) {
     while (!m_finished) {
         queue.drain();
         if (m_finished) break;
+        if (m_settings.stop && !m_stopped && m_settings.stop->load()) {
+            m_stopped = true;
+            request_stop(window);
+        }
         if (m_timer_period > 0 && Clock::now() >= m_timer_due) {
             // The timer keeps its period until stopped, like a window timer;
             // dispatch_next stops it first, which makes each tick one-shot.
@@ -64,8 +71,10 @@ void TerminalWindow::run_until_finished(MainWindow& window) {
         // refused start on) and nothing is queued: nothing could wake us.
         if (m_timer_period <= 0 && m_address_enabled && !queue.has_pending()) break;
         std::unique_lock lock(m_wake_mutex);
-        if (m_timer_period > 0) {
-            m_wake_signal.wait_until(lock, m_timer_due, [this] { return m_woken; });
+        if (m_timer_period > 0 || m_settings.stop) {
+            Clock::time_point until = Clock::now() + kStopPoll;
+            if (m_timer_period > 0 && (!m_settings.stop || m_timer_due < until)) until = m_timer_due;
+            m_wake_signal.wait_until(lock, until, [this] { return m_woken; });
         } else {
             m_wake_signal.wait(lock, [this] { return m_woken; });
         }

@@ -3,6 +3,7 @@
 // status line, progress bar and message boxes shown on the terminal.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -18,6 +19,8 @@ struct TerminalSettings {
     bool verbose = false;   // print the file list box's lines
     std::FILE* out = stdout;
     std::FILE* err = stderr;
+    // Set from a signal handler to stop the batch; the loop polls it.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 class TerminalWindow : public WindowControls {
@@ -34,6 +37,8 @@ public:
 
     bool timer_armed() const { return m_timer_period > 0; }
     bool finished() const { return m_finished; }
+    // The stop flag was seen and the batch was told to stop.
+    bool stopped() const { return m_stopped; }
 
     // The option boxes, set before the batch (flags skip the click interlocks).
     void set_option(OptionBox box, bool checked) { m_options[box] = checked; }
@@ -84,6 +89,7 @@ private:
     int m_timer_period = 0;
     Clock::time_point m_timer_due;
     bool m_finished = false;
+    bool m_stopped = false;
     bool m_bar_shown = false;
 };
 

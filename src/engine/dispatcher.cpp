@@ -8,9 +8,11 @@
 #include "base/threads.h"
 #include "harvest/composite_package.h"
 #include "harvest/harvest_item.h"
+#include "harvest/harvest_paths.h"
 #include "engine/package_localizer.h"
 #include "engine/picture_worker.h"
 #include "package/data_package.h"
+#include "window/batch_report.h"
 #include "window/window_texts.h"
 
 namespace qinghe {
@@ -33,6 +35,12 @@ bool ends_with(std::string_view text, std::string_view ending) {
     return text.size() >= ending.size() && text.substr(text.size() - ending.size()) == ending;
 }
 
+AddressKind address_kind(WorkerKind kind) {
+    if (kind == WorkerKind::Picture) return AddressKind::Picture;
+    if (kind == WorkerKind::Package) return AddressKind::Package;
+    return AddressKind::Item;
+}
+
 void (*worker_for(WorkerKind kind))(MainWindow&) {
     switch (kind) {
         case WorkerKind::Picture: return &download_picture;
@@ -48,6 +56,19 @@ void (*worker_for(WorkerKind kind))(MainWindow&) {
 void skip_current_address(MainWindow& window) {
     window.job().current_index += 1;
     window.set_dispatch_timer(kDispatchPeriodMs);
+}
+
+// A stopped batch: the addresses it did not reach fail as stopped, so the
+// failed list holds everything still to do.
+void note_addresses_not_reached(MainWindow& window) {
+    BatchJob& job = window.job();
+    for (int index = job.current_index; index <= job.address_count; ++index) {
+        const Text address = job.address_list.at(index);
+        const WorkerKind kind = classify_address(address);
+        if (kind == WorkerKind::None) continue;
+        window.outcome().begin_address(index, address, address_kind(kind));
+        window.outcome().address_stopped(index);
+    }
 }
 
 }  // namespace
@@ -96,9 +117,13 @@ void start_batch(MainWindow& window) {
     job.address_count = job.address_list.count();
     job.current_index = 1;
     job.batch_folder_name = batch_folder_name_at(now(), job.address_count);
+    window.outcome().reset();
+    window.clear_stop();
 
     window.set_status_text(status_message(job, join_text({kCreatingFolder, job.batch_folder_name})));
-    create_directory(join_text({window.save_folder_text(), "\\", job.batch_folder_name}));
+    const Text save_folder = window.save_folder_text();
+    create_directory(join_text({save_folder, "\\", job.batch_folder_name}));
+    window.begin_outcome_files(batch_folder_path(save_folder, job.batch_folder_name));
     window.set_status_text(
         status_message(job, join_text({kFolderOpen, job.batch_folder_name, kFolderCreated})));
     window.set_dispatch_timer(kDispatchPeriodMs);
@@ -107,7 +132,7 @@ void start_batch(MainWindow& window) {
 void dispatch_next(MainWindow& window) {
     window.set_dispatch_timer(0);
     BatchJob& job = window.job();
-    if (job.current_index > job.address_count) {
+    if (job.current_index > job.address_count || window.stop_requested()) {
         finish_batch(window);
         return;
     }
@@ -121,6 +146,7 @@ void dispatch_next(MainWindow& window) {
         skip_current_address(window);
         return;
     }
+    window.outcome().begin_address(job.current_index, job.current_address, address_kind(kind));
     if (kind == WorkerKind::Picture) prefetch_picture_run(window);
     // The worker keeps a shared window alive, so it may outlive the front
     // end; a window not held by a shared_ptr (tests) must outlive the worker.
@@ -135,13 +161,22 @@ void finish_batch(MainWindow& window) {
     flush_composite_package();
     end_picture_run();
     BatchJob& job = window.job();
+    if (window.stop_requested()) note_addresses_not_reached(window);
     job.batch_folder_name.clear();
+    window.finish_outcome_files();
     window.set_status_text(status_message(job, kAllDone));
     window.set_start_caption(idle_start_caption());
     window.set_start_enabled(true);
     window.set_address_enabled(true);
-    window.set_counter_text(kCounterRestingText);
+    window.set_counter_text(
+        join_text({kCounterRestingText, failed_count_suffix(window.outcome().counts())}));
     window.notify_batch_finished();
 }
+
+void request_stop(MainWindow& window) {
+    if (batch_running(window)) window.request_stop();
+}
+
+bool batch_running(MainWindow& window) { return !window.job().batch_folder_name.empty(); }
 
 }  // namespace qinghe

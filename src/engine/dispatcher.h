@@ -20,8 +20,18 @@ void start_batch(MainWindow& window);
 // while a worker still runs (close() the window first).
 void dispatch_next(MainWindow& window);
 
-// Window thread: the end-of-batch step of dispatch_next.
+// Window thread: the end-of-batch step of dispatch_next. Writes the report
+// files when something failed and then says so after the counter label's
+// resting text.
 void finish_batch(MainWindow& window);
+
+// Window thread: stops the running batch. The worker finishes or drops the
+// picture it is fetching and takes no further one; then the batch ends as
+// finish_batch ends it. Nothing happens when no batch runs.
+void request_stop(MainWindow& window);
+
+// True while a batch runs (from start_batch to finish_batch).
+bool batch_running(MainWindow& window);
 
 enum class WorkerKind { None, Picture, Package, Item };
 

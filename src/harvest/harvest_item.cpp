@@ -3,6 +3,7 @@
 #include <span>
 
 #include "base/date_time.h"
+#include "base/fetch_retry.h"
 #include "base/files.h"
 #include "base/gbk_text.h"
 #include "base/page_charset.h"
@@ -48,12 +49,24 @@ void set_up(MainWindow& window, ItemHarvest& harvest) {
     window.set_counter_text({});
 }
 
+// The item page, tried again after a transient failure unless the batch is
+// being stopped.
+FetchResult fetch_page(MainWindow& window, std::string_view address) {
+    const SleepFunction sleep = [&window](std::chrono::milliseconds wait) {
+        return window.wait_unless_stopped(wait);
+    };
+    return fetch_with_retries(address, {}, sleep).result;
+}
+
 // The item page as GBK text, fetched or (a page saved from the browser) read
 // from disk, with the item's web address and the facts of newer forms.
-void read_item_page(const Text& line, ItemHarvest& harvest) {
+void read_item_page(MainWindow& window, const Text& line, ItemHarvest& harvest) {
     Text saved_path = saved_page_path(line);
     if (saved_path.empty()) {
-        FetchResult page = fetch_url_checked(line);
+        const FetchResult page = fetch_page(window, line);
+        if (const Failure failure = fetch_failure(page); failure.failed()) {
+            window.current_address_failed(failure);
+        }
         harvest.page_source = bytes_to_text(page_to_gbk(page.body, page.content_type));
         harvest.item_address = line;
     } else {
@@ -90,6 +103,7 @@ bool is_blocked(const ItemHarvest& harvest) {
 // The one place where a blocked item is reported; the batch goes on.
 void report_blocked_item(MainWindow& window) {
     window.set_status_text(status_message(window.job(), kBlocked));
+    window.current_address_failed({FailureReason::Blocked});
 }
 
 void identify(MainWindow& window, ItemHarvest& harvest) {
@@ -139,7 +153,7 @@ void make_folder_paths(MainWindow& window, ItemHarvest& harvest) {
 
 void run_stages(MainWindow& window, ItemHarvest& harvest) {
     set_up(window, harvest);
-    read_item_page(window.job().current_address, harvest);
+    read_item_page(window, window.job().current_address, harvest);
     // Every ")" becomes a double quote, so an address closed by ")" (as in
     // url(…)) ends like a quoted one.
     harvest.page_text = replace_text(harvest.page_source, ")", "\"");

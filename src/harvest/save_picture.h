@@ -1,6 +1,8 @@
 // The one step that saves a picture, for every place that saves one: list
 // the address in the file list box, pass over a picture saved already,
-// fetch, check the transfer, write, count on the download counter label.
+// fetch (a transient failure is tried again), check that the body is a
+// picture, write, count on the download counter label, and record the
+// result in the batch's outcome under the current address.
 #pragma once
 
 #include "base/text.h"
@@ -44,6 +46,8 @@ enum class PictureFailure {
     Empty,        // the server sent nothing
     HttpError,    // status >= 400, where that fails
     NotWritten,   // the file could not be written
+    NotAPicture,  // the body is a page, a text or anything else but a picture
+    Stopped,      // Skipped: the batch is being stopped; nothing was fetched
 };
 
 struct PictureResult {
@@ -53,9 +57,10 @@ struct PictureResult {
     bool saved() const { return outcome == PictureOutcome::Saved; }
 };
 
-// Saves one picture. A transfer that broke off or gave nothing is not
-// written, so no empty or truncated file blocks a later attempt. Worker
-// thread; window writes take effect in the order made here.
+// Saves one picture. A transfer that broke off, gave nothing or gave no
+// picture is not written, so no empty, truncated or bogus file blocks a
+// later attempt. Worker thread; window writes take effect in the order made
+// here. Once a stop was requested, nothing more is listed or fetched.
 PictureResult save_picture(MainWindow& window, const PictureSave& picture);
 
 // The last non-empty "/"-element of address as a file name the file system

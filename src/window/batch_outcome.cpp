@@ -62,6 +62,14 @@ void BatchOutcome::address_failed(int index, Failure failure) {
     m_recordings.push_back({index, -1});
 }
 
+void BatchOutcome::address_stopped(int index) {
+    std::lock_guard lock(m_mutex);
+    AddressRecord& record = entry(index);
+    if (record.failure.failed()) return;
+    record.failure = {FailureReason::Stopped};
+    m_recordings.push_back({index, -1});
+}
+
 void BatchOutcome::add_picture(int index, PictureRecord picture) {
     std::lock_guard lock(m_mutex);
     std::vector<PictureRecord>& pictures = entry(index).pictures;
@@ -70,18 +78,18 @@ void BatchOutcome::add_picture(int index, PictureRecord picture) {
 }
 
 void BatchOutcome::picture_saved(int index, std::string_view address, std::string_view file) {
-    add_picture(index, {Text(address), Text(file), PictureResult::Saved, {}});
+    add_picture(index, {Text(address), Text(file), PictureState::Saved, {}});
 }
 
 void BatchOutcome::picture_skipped(int index, std::string_view address, std::string_view file) {
-    add_picture(index, {Text(address), Text(file), PictureResult::Skipped, {}});
+    add_picture(index, {Text(address), Text(file), PictureState::Skipped, {}});
 }
 
 void BatchOutcome::picture_failed(int index, std::string_view address, std::string_view file,
                                   Failure failure) {
     // A failure without a reason would vanish from the report's reason column.
     if (!failure.failed()) failure.reason = FailureReason::Other;
-    add_picture(index, {Text(address), Text(file), PictureResult::Failed, failure});
+    add_picture(index, {Text(address), Text(file), PictureState::Failed, failure});
 }
 
 OutcomeCounts count_outcome(const std::vector<AddressRecord>& records) {
@@ -91,9 +99,9 @@ OutcomeCounts count_outcome(const std::vector<AddressRecord>& records) {
         counts.items += record.kind == AddressKind::Item;
         counts.addresses_failed += record.failure.failed();
         for (const PictureRecord& picture : record.pictures) {
-            counts.pictures_saved += picture.result == PictureResult::Saved;
-            counts.pictures_skipped += picture.result == PictureResult::Skipped;
-            counts.pictures_failed += picture.result == PictureResult::Failed;
+            counts.pictures_saved += picture.result == PictureState::Saved;
+            counts.pictures_skipped += picture.result == PictureState::Skipped;
+            counts.pictures_failed += picture.result == PictureState::Failed;
         }
     }
     return counts;

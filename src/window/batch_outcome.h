@@ -36,6 +36,7 @@ enum class FailureReason {
     NotAPicture,  // a page, an error text or nothing where a picture should be
     Blocked,      // a block, login or captcha page instead of the item
     NotWritten,   // the file could not be written
+    Stopped,      // the batch was stopped before the address was done
     Other,
 };
 
@@ -53,7 +54,7 @@ Failure fetch_failure(const FetchResult& result);
 // The same for a picture: also a 2xx body that is not a picture fails.
 Failure picture_failure(const FetchResult& result);
 
-enum class PictureResult {
+enum class PictureState {
     Saved,    // fetched and written
     Skipped,  // its file was there already: not fetched
     Failed,   // not written; see the failure
@@ -62,7 +63,7 @@ enum class PictureResult {
 struct PictureRecord {
     Text address;  // as fetched
     Text file;     // where it is or would be saved (program form); may be empty
-    PictureResult result = PictureResult::Saved;
+    PictureState result = PictureState::Saved;
     Failure failure;  // with Failed
 
     bool operator==(const PictureRecord&) const = default;
@@ -103,6 +104,9 @@ public:
     // under that index with an empty address, counted as an item.
     void begin_address(int index, std::string_view address, AddressKind kind);
     void address_failed(int index, Failure failure);
+    // The batch was stopped before the address was done: it fails as
+    // Stopped, unless it failed already for a reason of its own.
+    void address_stopped(int index);
     void picture_saved(int index, std::string_view address, std::string_view file);
     void picture_skipped(int index, std::string_view address, std::string_view file);
     void picture_failed(int index, std::string_view address, std::string_view file,

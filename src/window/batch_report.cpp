@@ -20,13 +20,13 @@ Text kind_text(AddressKind kind) {
     return {};
 }
 
-Text result_text(PictureResult result) {
+Text result_text(PictureState result) {
     switch (result) {
-    case PictureResult::Saved:
+    case PictureState::Saved:
         return gbk_text("已保存");
-    case PictureResult::Skipped:
+    case PictureState::Skipped:
         return gbk_text("已存在");
-    case PictureResult::Failed:
+    case PictureState::Failed:
         return gbk_text("失败");
     }
     return {};
@@ -93,6 +93,8 @@ Text failure_text(const Failure& failure) {
         return gbk_text("被拦截");
     case FailureReason::NotWritten:
         return gbk_text("无法写入");
+    case FailureReason::Stopped:
+        return gbk_text("已停止");
     case FailureReason::Other:
         return gbk_text("其他错误");
     }
@@ -112,7 +114,7 @@ Text outcome_report_lines(const std::vector<AddressRecord>& records,
         const Text number = std::to_string(record.index);
         const Text kind = kind_text(record.kind);
         if (record.failure.failed()) {
-            csv += csv_line({number, kind, record.address, "", result_text(PictureResult::Failed),
+            csv += csv_line({number, kind, record.address, "", result_text(PictureState::Failed),
                              failure_text(record.failure), ""});
         }
         for (const PictureRecord& picture : record.pictures) {
@@ -137,7 +139,7 @@ std::vector<Text> failed_addresses(const std::vector<AddressRecord>& records) {
             continue;
         }
         for (const PictureRecord& picture : record.pictures) {
-            if (picture.result == PictureResult::Failed) add(picture.address);
+            if (picture.result == PictureState::Failed) add(picture.address);
         }
     }
     return out;

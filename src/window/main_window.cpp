@@ -43,6 +43,57 @@ T MainWindow::read(std::function<T(WindowControls&)> reader, T fallback) {
     return result;
 }
 
+void MainWindow::current_address_failed(Failure failure) {
+    m_outcome.address_failed(m_job.current_index, failure);
+}
+
+void MainWindow::begin_outcome_files(std::string_view batch_folder) {
+    std::lock_guard lock(m_outcome_files_mutex);
+    m_outcome_files = std::make_shared<OutcomeFiles>(batch_folder);
+    m_last_batch_folder = Text(batch_folder);
+}
+
+Text MainWindow::last_batch_folder() {
+    std::lock_guard lock(m_outcome_files_mutex);
+    return m_last_batch_folder;
+}
+
+void MainWindow::keep_outcome_files_current() {
+    std::shared_ptr<OutcomeFiles> files;
+    {
+        std::lock_guard lock(m_outcome_files_mutex);
+        files = m_outcome_files;
+    }
+    if (files) files->keep_current(m_outcome);
+}
+
+void MainWindow::finish_outcome_files() {
+    std::shared_ptr<OutcomeFiles> files;
+    {
+        std::lock_guard lock(m_outcome_files_mutex);
+        files = std::move(m_outcome_files);
+    }
+    if (files) files->finish(m_outcome);
+}
+
+void MainWindow::request_stop() {
+    {
+        std::lock_guard lock(m_stop_mutex);
+        m_stop = true;
+    }
+    m_stop_signal.notify_all();
+}
+
+void MainWindow::clear_stop() {
+    std::lock_guard lock(m_stop_mutex);
+    m_stop = false;
+}
+
+bool MainWindow::wait_unless_stopped(std::chrono::milliseconds wait) {
+    std::unique_lock lock(m_stop_mutex);
+    return !m_stop_signal.wait_for(lock, wait, [this] { return m_stop.load(); });
+}
+
 void MainWindow::set_address_text(const Text& text) {
     write([text](WindowControls& c) { c.set_address_text(text); });
 }

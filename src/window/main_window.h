@@ -14,13 +14,16 @@
 #pragma once
 
 #include <atomic>
-
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 
 #include "base/text.h"
 #include "window/batch_job.h"
+#include "window/batch_outcome.h"
+#include "window/outcome_files.h"
 #include "window/job_options.h"
 #include "base/window_thread.h"
 
@@ -107,6 +110,32 @@ public:
     // The batch state; see BatchJob for who may write it when.
     BatchJob& job() { return m_job; }
 
+    // What became of the batch's addresses and pictures; reset by start_batch.
+    BatchOutcome& outcome() { return m_outcome; }
+    // Worker thread: the current address itself failed (page not fetched,
+    // block page, unreadable package).
+    void current_address_failed(Failure failure);
+    // Window thread, when a batch starts: the report files go into this
+    // batch folder (path with its closing "\\"), once something fails.
+    void begin_outcome_files(std::string_view batch_folder);
+    // Any thread: brings the report files up to the outcome (worker boundary).
+    void keep_outcome_files_current();
+    // Window thread, at the end of the batch: writes the report files whole
+    // when something failed.
+    void finish_outcome_files();
+    // The folder of the batch running or last run (with its closing "\\");
+    // empty before the first batch.
+    Text last_batch_folder();
+
+    // Stopping a running batch. request_stop is kept until clear_stop (start
+    // of the next batch); a stopped batch takes no further picture or address.
+    void request_stop();
+    void clear_stop();
+    bool stop_requested() const { return m_stop.load(); }
+    // Worker thread: waits the given time, or less when a stop comes;
+    // false when it was cut short by a stop.
+    bool wait_unless_stopped(std::chrono::milliseconds wait);
+
     // Window thread: the window is going away. Later calls are no-ops.
     void close();
     bool is_closed() const;
@@ -123,6 +152,13 @@ private:
     WindowThread& m_window_thread;
     std::atomic<bool> m_closed{false};
     BatchJob m_job;
+    BatchOutcome m_outcome;
+    std::mutex m_outcome_files_mutex;
+    std::shared_ptr<OutcomeFiles> m_outcome_files;
+    Text m_last_batch_folder;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_stop_mutex;
+    std::condition_variable m_stop_signal;
     Text m_description_store;  // touched on the window thread only
     std::mutex m_save_folder_mutex;
     Text m_last_save_folder;

@@ -44,7 +44,7 @@ bool OutcomeFiles::keep_current(const BatchOutcome& outcome) {
             address = part.address;
             m_failed_itself.insert(part.index);
         } else if (!m_failed_itself.count(part.index) && !part.pictures.empty() &&
-                   part.pictures.front().result == PictureResult::Failed) {
+                   part.pictures.front().result == PictureState::Failed) {
             address = part.pictures.front().address;
         }
         if (!address.empty() && m_listed.insert(address).second) failed += address + "\r\n";

@@ -26,6 +26,9 @@ void guarded(MainWindow& window, std::string_view worker_name, const Step& step)
 void run_worker(MainWindow& window, std::string_view worker_name, WorkerEpilogue epilogue,
                 const std::function<void()>& work) {
     guarded(window, worker_name, work);
+    // The report files follow the outcome address by address, so a batch
+    // that ends abruptly still leaves what failed so far.
+    guarded(window, worker_name, [&] { window.keep_outcome_files_current(); });
 
     const auto step = [&](const auto& action) { guarded(window, worker_name, action); };
     const auto advance = [&] { window.job().current_index += 1; };

@@ -116,7 +116,7 @@ TEST_F(Cli, HelpNamesEveryFlag) {
                                  "--show-title", "--no-export", "--package", "independent",
                                  "composite", "--keep-links", "--connect-to HOST:PORT:ADDR:PORT",
                                  "--stall-seconds N", "--max-body-bytes N", "--parallel N",
-                                 "--verbose", "--help", "--demo", "--shop", "FILE|-"};
+                                 "--retries N", "--verbose", "--help", "--demo", "--shop", "FILE|-"};
     for (const char* flag : flags) {
         EXPECT_NE(outcome.out.find(flag), std::string::npos) << flag;
     }
@@ -134,6 +134,8 @@ TEST_F(Cli, WrongArgumentsExitWithTwoAndTouchNothing) {
         {"--max-body-bytes", "-5"},
         {"--parallel", "0"},
         {"--parallel", "17"},
+        {"--retries", "6"},
+        {"--retries", "-1"},
         {"list.txt", "list.txt"},
         {"missing-list.txt"},
         {"--save", "no/such/folder", "list.txt"},

@@ -9,6 +9,7 @@
 #include "base/date_time.h"
 #include "engine_fixture.h"
 #include "support/recording_window.h"
+#include "support/short_retries.h"
 #include "demo/loopback_server.h"
 
 namespace qinghe {
@@ -43,6 +44,7 @@ protected:
     }
     bool run_batch() { return test_support::run_recording_batch(*window, fake, dispatch_next); }
 
+    test_support::ShortRetryWaits short_waits;
     TempFolder folder;
     RecordingWindow fake;
     std::shared_ptr<MainWindow> window = test_support::make_recording_main_window(fake);
@@ -182,7 +184,7 @@ protected:
         ASSERT_TRUE(server.start());
     }
     static std::string picture_bytes(const std::string& path) {
-        return std::string("\x89PIC\0\r\n", 7) + path;
+        return std::string("\x89PNG\r\n\x1A\n", 8) + path;
     }
     LoopbackServer server;
 };
@@ -238,7 +240,9 @@ TEST_F(PictureBatch, EmptyAndFailingAddressesStillAdvanceTheBatch) {
     // Only the two picture addresses got a worker.
     EXPECT_EQ(fake.events_of("files:"),
               (std::vector<std::string>{failing + "\r\n", server.url("/p/kept.gif") + "\r\n"}));
-    EXPECT_EQ(entries(native_child(folder.path(), name)), (std::vector<std::string>{"kept.gif"}));
+    // The failed picture is reported beside the saved one.
+    EXPECT_EQ(entries(native_child(folder.path(), name)),
+              (std::vector<std::string>{"kept.gif", "失败地址.txt", "淘图报告.csv"}));
 }
 
 TEST_F(PictureBatch, WorkersReadTheSaveFolderWhenTheyNeedIt) {
@@ -257,7 +261,7 @@ TEST_F(PictureBatch, WorkersReadTheSaveFolderWhenTheyNeedIt) {
     };
     ASSERT_TRUE(test_support::run_recording_batch(*window, fake, tick));
     EXPECT_EQ(entries(native_child(folder.path(), name)),
-              (std::vector<std::string>{"first.jpg", "third.jpg"}));
+              (std::vector<std::string>{"first.jpg", "third.jpg", "失败地址.txt", "淘图报告.csv"}));
     EXPECT_TRUE(entries(other.path()).empty());
     EXPECT_EQ(fake.status, kOpen + "3/3" + kClose + kAllDone);
 }

@@ -9,6 +9,7 @@
 #include "engine/dispatcher.h"
 #include "engine_fixture.h"
 #include "support/recording_window.h"
+#include "support/short_retries.h"
 #include "demo/loopback_server.h"
 
 namespace qinghe {
@@ -71,6 +72,7 @@ protected:
 
     std::filesystem::path batch() const { return folder.path() / kBatch; }
 
+    test_support::ShortRetryWaits short_waits;
     TempFolder folder;
     RecordingWindow fake;
     std::shared_ptr<MainWindow> window = test_support::make_recording_main_window(fake);

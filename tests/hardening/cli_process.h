@@ -92,6 +92,9 @@ public:
     void kill_now() {
         if (m_pid > 0 && !m_waited) ::kill(m_pid, SIGKILL);
     }
+    void send_signal(int signal) {
+        if (m_pid > 0 && !m_waited) ::kill(m_pid, signal);
+    }
 
     // Waits for the end; a child still running after timeout is killed and
     // reported as killed by SIGKILL.

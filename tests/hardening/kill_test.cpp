@@ -57,6 +57,7 @@ LeftFiles check_left_files(const TemporaryFolder& folder, size_t picture_size) {
             continue;
         }
         const std::string name = path.filename().string();
+        if (name == "淘图报告.csv" || name == "失败地址.txt") continue;  // a stopped batch's report
         int n = 0;
         const bool picture_name = std::sscanf(name.c_str(), "%d.jpg", &n) == 1 && n >= 1 &&
                                   n <= kPictureCount && name == std::to_string(n) + ".jpg";
@@ -120,6 +121,44 @@ TEST(KilledRunner, KilledAtManyMomentsWhileWritingLargePictures) {
     }
     // The kills must not all have come before the first write.
     EXPECT_GE(rounds_with_files, 1);
+}
+
+TEST(StoppedRunner, ASignalFinishesTheCurrentPictureWritesTheReportAndExitsWith130) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        // 2 MiB pictures at about 4 MiB/s: the signal comes while one is under way.
+        PictureServer server(2 << 20, 64 << 10, 15ms);
+        ASSERT_TRUE(server.start());
+        TemporaryFolder folder;
+        CliProcess runner(cli_path(), batch_arguments(folder, server.port()),
+                          folder.path() / "runner.log", folder.path());
+        ASSERT_TRUE(runner.started());
+        ASSERT_TRUE(wait_for([&] { return server.completed() >= 1 && server.started() > server.completed(); }))
+            << file_bytes(folder.path() / "runner.log");
+        runner.send_signal(signal);
+        const ChildResult result = runner.wait(30s);
+        const std::string log = file_bytes(folder.path() / "runner.log");
+        ASSERT_TRUE(result.exited) << log;
+        EXPECT_EQ(result.exit_status, 130) << log;
+        EXPECT_NE(log.find("共8个地址"), std::string::npos) << log;
+
+        // The picture under way was finished; the ones before it are whole;
+        // nothing was started after the signal.
+        const LeftFiles left = check_left_files(folder, server.picture_size());
+        EXPECT_EQ(left.temporary, 0);
+        ASSERT_FALSE(left.complete.empty());
+        const int done = static_cast<int>(left.complete.size());
+        EXPECT_EQ(done, server.started());
+        EXPECT_EQ(done, *left.complete.rbegin());
+        // The failed list holds exactly the addresses not done, ready to go on.
+        std::string rest;
+        for (int n = done + 1; n <= kPictureCount; ++n) {
+            rest += "http://" + std::string(kPictureHost) + "/p/" + std::to_string(n) + ".jpg\r\n";
+        }
+        const auto batch = fs::directory_iterator(folder.path() / "save")->path();
+        EXPECT_EQ(file_bytes(batch / "失败地址.txt"), rest);
+        EXPECT_TRUE(fs::exists(batch / "淘图报告.csv"));
+    }
 }
 
 }  // namespace

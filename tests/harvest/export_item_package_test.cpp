@@ -38,7 +38,7 @@ const std::string kCompositeFolder = "青禾淘图CSV复合数据包";
 const std::string kCompositeFile = "青禾淘图CSV复合数据包.csv";
 
 // What the picture server sends for a path: binary, with a zero byte.
-std::string picture_body(const std::string& path) { return std::string("\x89PIC\0", 5) + path; }
+std::string picture_body(const std::string& path) { return std::string("\x89PNG\r\n\x1A\n", 8) + path; }
 
 struct Item {
     std::string page_fixture;

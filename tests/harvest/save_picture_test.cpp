@@ -10,12 +10,16 @@
 #include <vector>
 
 #include "support/recording_window.h"
+#include "support/short_retries.h"
 #include "demo/loopback_server.h"
 
 namespace qinghe {
 namespace {
 
 namespace fs = std::filesystem;
+
+// What the server sends for a picture: JPEG bytes ending in a readable tag.
+std::string jpeg(const std::string& tag) { return "\xFF\xD8\xFF\xE0" + tag; }
 
 class SavePicture : public ::testing::Test {
 protected:
@@ -25,8 +29,17 @@ protected:
             ++fetches;
             const std::string name = request.matches[1];
             if (name == "empty") return;
+            if (name == "flaky" && fetches_of_flaky++ == 0) {
+                response.status = 503;
+                response.set_content("busy", "text/plain");
+                return;
+            }
             if (name == "missing") response.status = 404;
-            response.set_content("bytes of " + name, "image/jpeg");
+            if (name == "page") {
+                response.set_content("<html><body>login</body></html>", "text/html");
+                return;
+            }
+            response.set_content(jpeg("bytes of " + name), "image/jpeg");
         });
         ASSERT_TRUE(server.start());
         root = fs::temp_directory_path() /
@@ -58,6 +71,7 @@ protected:
 
     demo::LoopbackServer server;
     std::atomic<int> fetches{0};
+    std::atomic<int> fetches_of_flaky{0};
     fs::path root;
     test_support::RecordingWindow fake;
     std::shared_ptr<MainWindow> window = test_support::make_recording_main_window(fake);
@@ -72,21 +86,26 @@ TEST_F(SavePicture, EachTransferRuleDecidesWhetherThePictureIsWrittenListedAndCo
         Counting counting;
         PictureOutcome outcome;
         PictureFailure reason;
-        const char* file;  // after the step
+        std::string file;  // after the step
         bool listed;
         int count_after;  // -1: the label is left alone
     };
     const Case cases[] = {
         {"a.jpg", FileListing::BeforeCheck, false, Counting::Raise, PictureOutcome::Saved,
-         PictureFailure::None, "bytes of a", true, 5},
+         PictureFailure::None, jpeg("bytes of a"), true, 5},
         {"empty.jpg", FileListing::BeforeCheck, false, Counting::Raise, PictureOutcome::Failed,
          PictureFailure::Empty, "(none)", true, -1},
         {"missing.jpg", FileListing::AfterFetch, false, Counting::Raise, PictureOutcome::Saved,
-         PictureFailure::None, "bytes of missing", true, 5},
+         PictureFailure::None, jpeg("bytes of missing"), true, 5},
         {"missing.jpg", FileListing::Never, true, Counting::ShowOnly, PictureOutcome::Failed,
          PictureFailure::HttpError, "(none)", false, -1},
         {"b.jpg", FileListing::Never, true, Counting::ShowOnly, PictureOutcome::Saved,
-         PictureFailure::None, "bytes of b", false, 4},
+         PictureFailure::None, jpeg("bytes of b"), false, 4},
+        // A 200 answer holding a page is no picture, whatever the listing.
+        {"page.jpg", FileListing::BeforeCheck, false, Counting::Raise, PictureOutcome::Failed,
+         PictureFailure::NotAPicture, "(none)", true, -1},
+        {"page.jpg", FileListing::Never, true, Counting::ShowOnly, PictureOutcome::Failed,
+         PictureFailure::NotAPicture, "(none)", false, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " listing " + std::to_string(static_cast<int>(c.listing)));
@@ -137,6 +156,52 @@ TEST_F(SavePicture, APictureThereAlreadyOrAnAddressNamingNoFileIsNotFetched) {
                                                   "files:" + elsewhere.address + "\r\n",
                                                   "files:" + no_name.address + "\r\n"}));
     EXPECT_EQ(count, 4);
+}
+
+TEST_F(SavePicture, OnlyATransientFailureIsTriedAgainAndTheOutcomeRecordsEachPicture) {
+    const test_support::ShortRetryWaits short_waits;
+    std::ofstream(root / "there.jpg") << "old";
+    struct Case {
+        const char* name;
+        int fetches;  // requests the step made
+        PictureState state;
+        Failure failure;
+    };
+    const Case cases[] = {
+        {"flaky.jpg", 2, PictureState::Saved, {}},
+        {"missing.jpg", 1, PictureState::Failed, {FailureReason::HttpStatus, 404}},
+        {"page.jpg", 1, PictureState::Failed, {FailureReason::NotAPicture}},
+        {"there.jpg", 0, PictureState::Skipped, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fetches = 0;
+        PictureSave picture = request(c.name);
+        picture.http_error_fails = true;  // the package rule: a 404 fails even with a picture
+        save_picture(*window, picture);
+        EXPECT_EQ(fetches.load(), c.fetches);
+    }
+    EXPECT_EQ(file("flaky.jpg"), jpeg("bytes of flaky"));
+
+    const std::vector<AddressRecord> records = window->outcome().records();
+    ASSERT_EQ(records.size(), 1u);
+    ASSERT_EQ(records[0].pictures.size(), std::size(cases));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const PictureRecord& recorded = records[0].pictures[i];
+        EXPECT_EQ(recorded.address, server.url(std::string("/") + cases[i].name));
+        EXPECT_EQ(recorded.file, root.string() + "\\" + cases[i].name);
+        EXPECT_EQ(recorded.result, cases[i].state);
+        EXPECT_EQ(recorded.failure, cases[i].failure);
+    }
+
+    // A stop: the next picture is neither listed nor fetched nor recorded.
+    window->request_stop();
+    fetches = 0;
+    fake.events.clear();
+    EXPECT_EQ(save_picture(*window, request("later.jpg")).reason, PictureFailure::Stopped);
+    EXPECT_EQ(fetches.load(), 0);
+    EXPECT_EQ(writes(), std::vector<std::string>{});
+    EXPECT_EQ(window->outcome().records()[0].pictures.size(), std::size(cases));
 }
 
 }  // namespace

@@ -103,11 +103,11 @@ TEST(BatchOutcome, KeepsEveryAddressInBatchOrderWithItsPictures) {
     EXPECT_EQ(records[0].address, "http://item.example/1");
     EXPECT_EQ(records[0].pictures,
               (std::vector<PictureRecord>{
-                  {"http://img.example/a.jpg", "D:\\b\\1\\1.jpg", PictureResult::Saved, {}},
-                  {"http://img.example/b.jpg", "D:\\b\\1\\2.jpg", PictureResult::Skipped, {}},
+                  {"http://img.example/a.jpg", "D:\\b\\1\\1.jpg", PictureState::Saved, {}},
+                  {"http://img.example/b.jpg", "D:\\b\\1\\2.jpg", PictureState::Skipped, {}},
                   {"http://img.example/c.jpg",
                    "",
-                   PictureResult::Failed,
+                   PictureState::Failed,
                    {FailureReason::HttpStatus, 404}},
               }));
     EXPECT_EQ(records[1].kind, AddressKind::Picture);

@@ -90,5 +90,27 @@ TEST(MainWindow, MessageBoxesGetTheDefaultCaptionUnlessNamed) {
     EXPECT_EQ(fake.messages[1].caption, "other");
 }
 
+TEST(MainWindow, AStopCutsAWaitShortUntilTheNextBatchClearsIt) {
+    using namespace std::chrono_literals;
+    RecordingWindow fake;
+    auto window = test_support::make_recording_main_window(fake);
+    EXPECT_TRUE(window->wait_unless_stopped(1ms));  // waited out
+
+    const auto started = std::chrono::steady_clock::now();
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(20ms);
+        window->request_stop();
+    });
+    EXPECT_FALSE(window->wait_unless_stopped(60s));
+    stopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
+    EXPECT_TRUE(window->stop_requested());
+    EXPECT_FALSE(window->wait_unless_stopped(60s));  // a stopped batch waits no more
+
+    window->clear_stop();
+    EXPECT_FALSE(window->stop_requested());
+    EXPECT_TRUE(window->wait_unless_stopped(1ms));
+}
+
 }  // namespace
 }  // namespace qinghe

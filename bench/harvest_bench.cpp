@@ -47,13 +47,17 @@ int pictures() { return setting("QINGHE_BENCH_PICTURES", 30); }
 
 std::string cli_path() {
     if (const char* path = std::getenv("QINGHE_CLI_PATH")) return path;
-    return (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "src" / "cli" / "qinghe-taotu-cli")
+    return (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "src" / "cli" /
+            "qinghe-taotu-cli")
         .string();
 }
 
-std::string page_address(int item) { return "http://item.taobao.com/item.htm?id=" + std::to_string(item); }
+std::string page_address(int item) {
+    return "http://item.taobao.com/item.htm?id=" + std::to_string(item);
+}
 std::string picture_address(int item, int picture) {
-    return "http://img.example.com/" + std::to_string(item) + "/p" + std::to_string(picture) + ".jpg";
+    return "http://img.example.com/" + std::to_string(item) + "/p" + std::to_string(picture) +
+           ".jpg";
 }
 
 // Item pages name their pictures as the main-picture stage finds them:
@@ -70,21 +74,27 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(m_delay_ms.load()));
             return httplib::Server::HandlerResponse::Unhandled;
         });
-        m_server.Get(R"(/item\.htm)", [](const httplib::Request& request, httplib::Response& response) {
-            const int item = std::atoi(request.get_param_value("id").c_str());
-            std::string page = "<html><head><title>Item " + std::to_string(item) + "</title></head><body>";
-            for (int p = 1; p <= pictures(); ++p) page += "<img src=\"" + picture_address(item, p) + "\">";
-            response.set_content(page + "</body></html>", "text/html");
-        });
-        m_server.Get(R"(/(\d+)/p(\d+)\.jpg)", [](const httplib::Request& request, httplib::Response& response) {
-            std::string body(kPictureBytes, '\0');
-            unsigned seed = static_cast<unsigned>(std::stoi(request.matches[1]) * 131 + std::stoi(request.matches[2]));
-            for (char& c : body) c = static_cast<char>(seed = seed * 1103515245u + 12345u);
-            // A JPEG's signature in front, so that a check of the picture's
-            // first bytes takes it for one.
-            body.replace(0, 4, "\xFF\xD8\xFF\xE0", 4);
-            response.set_content(body, "image/jpeg");
-        });
+        m_server.Get(
+            R"(/item\.htm)", [](const httplib::Request& request, httplib::Response& response) {
+                const int item = std::atoi(request.get_param_value("id").c_str());
+                std::string page =
+                    "<html><head><title>Item " + std::to_string(item) + "</title></head><body>";
+                for (int p = 1; p <= pictures(); ++p)
+                    page += "<img src=\"" + picture_address(item, p) + "\">";
+                response.set_content(page + "</body></html>", "text/html");
+            });
+        m_server.Get(R"(/(\d+)/p(\d+)\.jpg)",
+                     [](const httplib::Request& request, httplib::Response& response) {
+                         std::string body(kPictureBytes, '\0');
+                         unsigned seed = static_cast<unsigned>(std::stoi(request.matches[1]) * 131 +
+                                                               std::stoi(request.matches[2]));
+                         for (char& c : body)
+                             c = static_cast<char>(seed = seed * 1103515245u + 12345u);
+                         // A JPEG's signature in front, so that a check of the picture's
+                         // first bytes takes it for one.
+                         body.replace(0, 4, "\xFF\xD8\xFF\xE0", 4);
+                         response.set_content(body, "image/jpeg");
+                     });
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
         while (!m_server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -163,7 +173,7 @@ void BM_HarvestBatch(benchmark::State& state) {
         state.PauseTiming();
         fs::remove_all(folder / "save");
         fs::create_directory(folder / "save");
-        std::vector<std::string> command{cli_path(), "--save", (folder / "save").string(),
+        std::vector<std::string> command{cli_path(),    "--save",     (folder / "save").string(),
                                          "--no-export", "--parallel", std::to_string(parallel)};
         for (const std::string& route : s.routes()) {
             command.push_back("--connect-to");
@@ -223,7 +233,8 @@ void BM_Curl(benchmark::State& state) {
             }
         }
     }
-    std::vector<std::string> command{"curl", "--silent", "--fail", "--config", (folder / "urls.conf").string()};
+    std::vector<std::string> command{"curl", "--silent", "--fail", "--config",
+                                     (folder / "urls.conf").string()};
     if (mode == kCurlParallel6ToFiles) {
         command.insert(command.end(), {"--parallel", "--parallel-max", "6"});
     }

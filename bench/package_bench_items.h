@@ -10,11 +10,14 @@
 namespace qinghe::bench_items {
 
 inline Text item_page(int n) {
-    Text page = "<title>Item " + std::to_string(n) + "-tmall.com</title>\"descUrl\":\"http://d.test/x\"";
-    page += "<a href=\"?q=1%5f50010850&s=1\">shopId=60129786;<input name=\"region\" value=\"ABCDEFGH\">";
+    Text page =
+        "<title>Item " + std::to_string(n) + "-tmall.com</title>\"descUrl\":\"http://d.test/x\"";
+    page +=
+        "<a href=\"?q=1%5f50010850&s=1\">shopId=60129786;<input name=\"region\" value=\"ABCDEFGH\">";
     page += "<span>&yen;199.00</span>";
     for (int v = 0; v < 3; ++v) {
-        page += "<li data-value=\"20509:" + std::to_string(v) + "\" title=\"v" + std::to_string(v) + "\"></li>";
+        page += "<li data-value=\"20509:" + std::to_string(v) + "\" title=\"v" + std::to_string(v) +
+                "\"></li>";
     }
     page += "<ul class=\"tb-selected\">";
     for (int p = 0; p < 5; ++p) {
@@ -27,7 +30,8 @@ inline Text item_page(int n) {
 
 inline Text description() {
     Text d;
-    while (d.size() < 20 * 1024) d += "<p><img alt=\"\" src=\"http://img.invalid/d.jpg\"> text, \"quoted\"</p>\r\n";
+    while (d.size() < 20 * 1024)
+        d += "<p><img alt=\"\" src=\"http://img.invalid/d.jpg\"> text, \"quoted\"</p>\r\n";
     return d;
 }
 

@@ -15,12 +15,12 @@
 #include <string>
 
 #include "base/files.h"
-#include "window/main_window.h"
-#include "package/data_package.h"
 #include "harvest/composite_package.h"
 #include "harvest/export_item_package.h"
+#include "package/data_package.h"
 #include "package/sale_properties.h"
 #include "package_bench_items.h"
+#include "window/main_window.h"
 
 namespace qinghe {
 namespace {
@@ -47,7 +47,6 @@ public:
     int show_message(const Text&, int, const Text&) override { return 0; }
 };
 
-
 // A field of /proc/self/io ("wchar"), 0 when unreadable.
 long long process_io(const std::string& field) {
     std::ifstream io("/proc/self/io");
@@ -62,7 +61,8 @@ long long process_io(const std::string& field) {
 void BM_CompositeExport(benchmark::State& state) {
     const char* items_env = std::getenv("QINGHE_BENCH_ITEMS");
     const int items = items_env ? std::atoi(items_env) : static_cast<int>(state.range(0));
-    const std::filesystem::path root = std::filesystem::temp_directory_path() / "qinghe-package-bench";
+    const std::filesystem::path root =
+        std::filesystem::temp_directory_path() / "qinghe-package-bench";
     std::filesystem::remove_all(root);
     std::filesystem::create_directories(root / "batch");
 
@@ -80,7 +80,8 @@ void BM_CompositeExport(benchmark::State& state) {
     create_directory(package_folder);
     // The pictures are already there: no item fetches one.
     for (int p = 0; p < 5; ++p) {
-        write_file(package_folder + main_picture_name("i" + std::to_string(p) + ".jpg") + ".tbi", "x");
+        write_file(package_folder + main_picture_name("i" + std::to_string(p) + ".jpg") + ".tbi",
+                   "x");
     }
 
     double last_item_ms = 0;
@@ -89,7 +90,8 @@ void BM_CompositeExport(benchmark::State& state) {
         reset_data_package();
         const long long written_before = process_io("wchar");
         for (int n = 1; n <= items; ++n) {
-            window.job().current_address = "http://detail.tmall.com/item.htm?id=" + std::to_string(n);
+            window.job().current_address =
+                "http://detail.tmall.com/item.htm?id=" + std::to_string(n);
             ItemHarvest harvest;
             harvest.item_id = std::to_string(n);
             harvest.page_text = bench_items::item_page(n);
@@ -97,15 +99,17 @@ void BM_CompositeExport(benchmark::State& state) {
             harvest.package_folder_path = package_folder;
             const auto start = std::chrono::steady_clock::now();
             export_item_package(window, harvest);
-            last_item_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            last_item_ms =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count();
         }
         flush_composite_package();  // finish_batch
         written = process_io("wchar") - written_before;
     }
     state.counters["items"] = items;
     state.counters["last_item_ms"] = last_item_ms;
-    const auto file_size =
-        static_cast<double>(std::filesystem::file_size(root / "batch" / "青禾淘图CSV复合数据包.csv"));
+    const auto file_size = static_cast<double>(
+        std::filesystem::file_size(root / "batch" / "青禾淘图CSV复合数据包.csv"));
     state.counters["file_MB"] = file_size / (1024.0 * 1024.0);
     state.counters["written_to_size"] = static_cast<double>(written) / file_size;
     window.close();
@@ -113,8 +117,12 @@ void BM_CompositeExport(benchmark::State& state) {
     std::filesystem::remove_all(root);
 }
 
-BENCHMARK(BM_CompositeExport)->ArgName("items")->Arg(2000)->Arg(10000)->Iterations(1)->Unit(
-    benchmark::kSecond);
+BENCHMARK(BM_CompositeExport)
+    ->ArgName("items")
+    ->Arg(2000)
+    ->Arg(10000)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 }  // namespace
 }  // namespace qinghe

@@ -13,10 +13,10 @@
 
 #include "base/files.h"
 #include "base/html.h"
+#include "package/item_package_row.h"
 #include "package/item_page.h"
 #include "package/listing_fields.h"
 #include "package/package_format.h"
-#include "package/item_package_row.h"
 #include "package_bench_items.h"
 
 namespace qinghe {
@@ -27,7 +27,6 @@ int item_count() {
     const int n = value ? std::atoi(value) : 0;
     return n > 0 ? n : 2000;
 }
-
 
 Text row_of(const Text& page, const Text& address, const Text& description_text) {
     const Text description = strip_hyperlinks(description_text);
@@ -45,7 +44,8 @@ Text all_rows() {
     const Text description_text = bench_items::description();
     std::vector<Text> rows;
     for (int n = 1; n <= item_count(); ++n) {
-        rows.push_back(row_of(bench_items::item_page(n), "http://detail.tmall.com/item.htm?id=" + std::to_string(n),
+        rows.push_back(row_of(bench_items::item_page(n),
+                              "http://detail.tmall.com/item.htm?id=" + std::to_string(n),
                               description_text));
     }
     Text joined;  // newest first

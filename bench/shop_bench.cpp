@@ -64,10 +64,13 @@ void BM_FetchListPages(benchmark::State& state) {
         auto start = std::chrono::steady_clock::now();
         size_t bytes = fetch_url("http://big.tmall.com/search.htm?search=y").size();
         for (int p = 1; p <= kPages; ++p) {
-            bytes += fetch_url("http://big.tmall.com/search.htm?search=y&pageNo=" + std::to_string(p)).size();
+            bytes +=
+                fetch_url("http://big.tmall.com/search.htm?search=y&pageNo=" + std::to_string(p))
+                    .size();
         }
         benchmark::DoNotOptimize(bytes);
-        g_baseline_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        g_baseline_seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
 }
 BENCHMARK(BM_FetchListPages)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -100,7 +103,8 @@ void BM_DuplicateTestBoxSearch(benchmark::State& state) {
         Text box;
         for (int i = 0; i < items; ++i) {
             std::string id = std::to_string(520000000000LL + i);
-            if (find_text(box, id) == -1) box += "http://detail.tmall.com/item.htm?id=" + id + "\r\n";
+            if (find_text(box, id) == -1)
+                box += "http://detail.tmall.com/item.htm?id=" + id + "\r\n";
         }
         benchmark::DoNotOptimize(box);
     }

@@ -115,7 +115,8 @@ void BM_SplitText(benchmark::State& state) {
 
 void BM_ReplaceText(benchmark::State& state, bool case_sensitive) {
     const std::string& page = page_of(static_cast<size_t>(state.range(0)));
-    for (auto _ : state) benchmark::DoNotOptimize(qinghe::replace_text(page, "</A>", "", case_sensitive));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(qinghe::replace_text(page, "</A>", "", case_sensitive));
     set_rate(state, page.size());
 }
 

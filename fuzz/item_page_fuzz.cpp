@@ -48,15 +48,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const MatchResult& result : search_all(pattern, page)) {
         QINGHE_FUZZ_CHECK(!result.groups.empty() && result.groups[0].matched);
         QINGHE_FUZZ_CHECK(result.groups[0].offset >= 0 &&
-                          static_cast<size_t>(result.groups[0].offset) + result.groups[0].length <= page.size());
+                          static_cast<size_t>(result.groups[0].offset) + result.groups[0].length <=
+                              page.size());
         const Text link = match_text(result, page);
-        QINGHE_FUZZ_CHECK(link.size() >= 5 && link.compare(0, 4, "http") == 0 && link.back() == '"');
+        QINGHE_FUZZ_CHECK(link.size() >= 5 && link.compare(0, 4, "http") == 0 &&
+                          link.back() == '"');
         const Text picture = clean_main_picture_address(link);
         QINGHE_FUZZ_CHECK(picture.size() <= link.size());
         check_one_element(server_file_name(picture));
         ++count;
-        (void)description_picture_name(count % 2 ? DescriptionNaming::FromZero : DescriptionNaming::FromOne,
-                                       count, count, ".jpg");
+        (void)description_picture_name(
+            count % 2 ? DescriptionNaming::FromZero : DescriptionNaming::FromOne, count, count,
+            ".jpg");
     }
     return 0;
 }

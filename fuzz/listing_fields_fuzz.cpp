@@ -3,10 +3,10 @@
 // export stage does without its fetches and writes.
 #include "base/html.h"
 #include "fuzz/fuzz_input.h"
+#include "package/item_package_row.h"
 #include "package/item_page.h"
 #include "package/listing_fields.h"
 #include "package/package_format.h"
-#include "package/item_package_row.h"
 
 using namespace qinghe;
 

@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         QINGHE_FUZZ_CHECK(native.find('\0') == std::string::npos);
     }
     QINGHE_FUZZ_CHECK(usable_name(name).size() <= 160);
-    QINGHE_FUZZ_CHECK(usable_name(name, max_bytes).size() <= static_cast<size_t>(std::max(max_bytes, 8)));
+    QINGHE_FUZZ_CHECK(usable_name(name, max_bytes).size() <=
+                      static_cast<size_t>(std::max(max_bytes, 8)));
 
     // A folder joined from the program's parts keeps the web name inside it.
     const Text folder = child_folder_path("\\save\\batch\\", usable_name(name));
@@ -34,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A native path that maps to the program's form maps back to itself.
     Text program;
     if (from_native_path(name, program)) {
-        QINGHE_FUZZ_CHECK(to_native_path(program) == std::string(name) || name.find('\\') != std::string_view::npos);
+        QINGHE_FUZZ_CHECK(to_native_path(program) == std::string(name) ||
+                          name.find('\\') != std::string_view::npos);
     }
     return 0;
 }

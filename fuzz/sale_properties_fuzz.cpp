@@ -21,8 +21,8 @@ bool is_hex_name(const Text& name, bool upper) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const Text page = replace_text(bytes_to_text(std::string_view(reinterpret_cast<const char*>(data), size)),
-                                   ")", "\"");
+    const Text page = replace_text(
+        bytes_to_text(std::string_view(reinterpret_cast<const char*>(data), size)), ")", "\"");
 
     const SaleValues sale = find_sale_values(page);
     QINGHE_FUZZ_CHECK(sale.present || sale.values.empty());

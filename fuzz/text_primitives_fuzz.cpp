@@ -48,13 +48,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const Text left = left_characters(text, static_cast<size_t>(std::abs(a)));
     const Text right = right_characters(text, static_cast<size_t>(std::abs(b)));
-    QINGHE_FUZZ_CHECK(left.size() <= static_cast<size_t>(std::abs(a)) && text.substr(0, left.size()) == left);
+    QINGHE_FUZZ_CHECK(left.size() <= static_cast<size_t>(std::abs(a)) &&
+                      text.substr(0, left.size()) == left);
     QINGHE_FUZZ_CHECK(right.size() <= static_cast<size_t>(std::abs(b)) &&
                       text.substr(text.size() - right.size()) == right);
     QINGHE_FUZZ_CHECK(whole_characters(text).size() + 1 >= text.size());
 
     const Text trimmed = trim_text(text);
-    QINGHE_FUZZ_CHECK(trimmed.size() <= text.size() && text.find(trimmed) != std::string_view::npos);
+    QINGHE_FUZZ_CHECK(trimmed.size() <= text.size() &&
+                      text.find(trimmed) != std::string_view::npos);
     QINGHE_FUZZ_CHECK(trim_text(trimmed) == trimmed);
     QINGHE_FUZZ_CHECK(to_upper_text(text).size() == text.size());
     QINGHE_FUZZ_CHECK(to_halfwidth(text).size() <= text.size());

@@ -45,8 +45,7 @@ void AddressBox::append_text(const Text& text) {
 }
 
 void AddressBox::focusInEvent(QFocusEvent* event) {
-    if (toPlainText() == kAddressPlaceholder)
-        clear();
+    if (toPlainText() == kAddressPlaceholder) clear();
     QPlainTextEdit::focusInEvent(event);
 }
 
@@ -56,8 +55,7 @@ void AddressBox::focusOutEvent(QFocusEvent* event) {
     } else {
         Text current = text();
         Text compacted = compact_blank_lines(current);
-        if (compacted != current)
-            set_text(compacted);
+        if (compacted != current) set_text(compacted);
     }
     QPlainTextEdit::focusOutEvent(event);
 }

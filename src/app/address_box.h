@@ -31,7 +31,9 @@ public:
     // The context menu: the box's own editing entries, then what the hook
     // adds. The caller owns the menu.
     QMenu* build_context_menu();
-    void set_menu_extension(std::function<void(QMenu*)> extend) { m_extend_menu = std::move(extend); }
+    void set_menu_extension(std::function<void(QMenu*)> extend) {
+        m_extend_menu = std::move(extend);
+    }
 
 protected:
     void focusInEvent(QFocusEvent* event) override;

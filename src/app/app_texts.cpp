@@ -5,7 +5,8 @@ namespace qinghe::app {
 namespace {
 // Placeholder numbers and names of the maker, our own.
 const QString kMakerHost = QStringLiteral("http://www.taotu.example");
-const QString kFavouritesBase = QStringLiteral("https://favorite.taobao.com/popup/add_collection.htm");
+const QString kFavouritesBase =
+    QStringLiteral("https://favorite.taobao.com/popup/add_collection.htm");
 }  // namespace
 
 const QString kWindowTitle = QStringLiteral(
@@ -32,7 +33,8 @@ const QString kStyleSheetLabel = QStringLiteral("CSS地址：");
 const QString kSiteLabel = QStringLiteral("青禾 taotu.example");
 const QString kFileListLabel = QStringLiteral("图片文件：");
 const QString kStartButton = QStringLiteral("立即下载");
-const QString kWelcomeStatus = QStringLiteral("欢迎使用《青禾淘宝图片搬家工具》，快速打造您的网络商城！");
+const QString kWelcomeStatus =
+    QStringLiteral("欢迎使用《青禾淘宝图片搬家工具》，快速打造您的网络商城！");
 const QString kGroupLabel = QStringLiteral("官方指定QQ群：10003");
 const QString kDayContact = QStringLiteral("10001");
 const QString kNightContact = QStringLiteral("10002");
@@ -71,17 +73,20 @@ const QString kUpdateAddress = kMakerHost + QStringLiteral("/pvtk/var.txt");
 const QString kHomePage = kMakerHost + QStringLiteral("/");
 const QString kDownloadPage = kMakerHost + QStringLiteral("/content.asp?id=2");
 const QString kMakerShop = QStringLiteral("https://shop10000004.taobao.com/");
-const QString kMakerFavouritesPage = kFavouritesBase + QStringLiteral(
-    "?spm=0.0.0.0&id=10000004&itemid=10000004&itemtype=0&sellerid=10000005&scjjc=1");
-const QString kSupportFavouritesPage = kFavouritesBase + QStringLiteral(
-    "?spm=0.0.0.0&id=10000006&itemid=10000006&itemtype=0&sellerid=10000007&scjjc=1");
-const QString kShopFavouritesLink = kFavouritesBase + QStringLiteral(
-    "?spm=0.0.0.0&id=10000004&itemid=10000004&itemtype=0&ownerid=10000005&scjjc=1");
+const QString kMakerFavouritesPage =
+    kFavouritesBase +
+    QStringLiteral("?spm=0.0.0.0&id=10000004&itemid=10000004&itemtype=0&sellerid=10000005&scjjc=1");
+const QString kSupportFavouritesPage =
+    kFavouritesBase +
+    QStringLiteral("?spm=0.0.0.0&id=10000006&itemid=10000006&itemtype=0&sellerid=10000007&scjjc=1");
+const QString kShopFavouritesLink =
+    kFavouritesBase +
+    QStringLiteral("?spm=0.0.0.0&id=10000004&itemid=10000004&itemtype=0&ownerid=10000005&scjjc=1");
 const QString kMessengerSite = QStringLiteral("qinghe");
 
 QString messenger_address(const QString& contact) {
-    return QStringLiteral("tencent://message/?uin=") + contact + QStringLiteral("&Site=") + kMessengerSite +
-           QStringLiteral("&Menu=yes");
+    return QStringLiteral("tencent://message/?uin=") + contact + QStringLiteral("&Site=") +
+           kMessengerSite + QStringLiteral("&Menu=yes");
 }
 
 QString support_contact_at_hour(int hour) {

@@ -64,15 +64,15 @@ extern const QString kUpdateMessage;
 extern const QString kUnusableFolderMessage;
 
 // The maker's places.
-extern const QString kUpdateAddress;   // ends in "/pvtk/var.txt"
+extern const QString kUpdateAddress;  // ends in "/pvtk/var.txt"
 extern const QString kHomePage;
-extern const QString kDownloadPage;    // ends in "/content.asp?id=2"
+extern const QString kDownloadPage;  // ends in "/content.asp?id=2"
 extern const QString kMakerShop;
 extern const QString kMakerFavouritesPage;    // "sellerid" form
 extern const QString kSupportFavouritesPage;  // "sellerid" form
 extern const QString kShopFavouritesLink;     // "ownerid" form
-extern const QString kDayContact;    // the chat contact from 8 to 17 o'clock
-extern const QString kNightContact;  // the chat contact from 18 to 7 o'clock
+extern const QString kDayContact;             // the chat contact from 8 to 17 o'clock
+extern const QString kNightContact;           // the chat contact from 18 to 7 o'clock
 extern const QString kMessengerSite;
 
 // "tencent://message/?uin=" + contact + "&Site=" + site + "&Menu=yes".

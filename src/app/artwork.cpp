@@ -32,8 +32,7 @@ QPixmap paint_program_icon(int size) {
 
 QIcon program_icon() {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(paint_program_icon(size));
+    for (int size : {16, 24, 32, 48, 64, 128}) icon.addPixmap(paint_program_icon(size));
     return icon;
 }
 
@@ -59,12 +58,14 @@ QPixmap paint_support_picture() {
     title.setPixelSize(30);
     title.setBold(true);
     p.setFont(title);
-    p.drawText(QRect(96, 30, 210, 60), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("在线客服"));
+    p.drawText(QRect(96, 30, 210, 60), Qt::AlignVCenter | Qt::AlignLeft,
+               QStringLiteral("在线客服"));
 
     QFont body;
     body.setPixelSize(16);
     p.setFont(body);
-    p.drawText(QRect(24, 104, 272, 26), Qt::AlignCenter, QStringLiteral("白天与晚间各有专人为您服务"));
+    p.drawText(QRect(24, 104, 272, 26), Qt::AlignCenter,
+               QStringLiteral("白天与晚间各有专人为您服务"));
     p.drawText(QRect(24, 132, 272, 26), Qt::AlignCenter, QStringLiteral("左键单击这里与客服聊天"));
     body.setPixelSize(13);
     p.setFont(body);

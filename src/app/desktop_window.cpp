@@ -52,7 +52,8 @@ ClickableLabel* make_label(QWidget* parent, const QString& caption, int left, in
     return label;
 }
 
-QCheckBox* make_check_box(QWidget* parent, const QString& caption, int left, int width, bool checked) {
+QCheckBox* make_check_box(QWidget* parent, const QString& caption, int left, int width,
+                          bool checked) {
     auto* box = place(new QCheckBox(caption, parent), left, 325, width, 24);
     box->setChecked(checked);
     return box;
@@ -72,8 +73,7 @@ DesktopWindow::DesktopWindow(QWidget* parent) : QWidget(parent) {
             qApp,
             [weak_box, guard, this] {
                 auto window = weak_box->lock();
-                if (window && guard && !window->is_closed())
-                    drain_window_thread();
+                if (window && guard && !window->is_closed()) drain_window_thread();
             },
             Qt::QueuedConnection);
     });
@@ -102,8 +102,7 @@ void DesktopWindow::closeEvent(QCloseEvent* event) {
     m_main_window->close();
     // A batch closed midway still leaves its complete Composite file.
     flush_composite_package();
-    if (m_tray)
-        m_tray->hide();
+    if (m_tray) m_tray->hide();
     event->accept();
     QApplication::quit();
 }
@@ -190,8 +189,7 @@ void DesktopWindow::build_controls() {
     m_support_link1 = make_label(this, kSupportLink1, 657, 595, 100, 24);
     m_support_link2 = make_label(this, kSupportLink2, 769, 595, 100, 24);
     m_favourites_link = make_label(this, kFavouritesLink, 888, 599, 153, 16);
-    for (auto* link : {m_support_link1, m_support_link2, m_favourites_link})
-        link->make_hyperlink();
+    for (auto* link : {m_support_link1, m_support_link2, m_favourites_link}) link->make_hyperlink();
 
     m_dispatch_timer.setSingleShot(true);
 }
@@ -200,7 +198,8 @@ void DesktopWindow::build_popup_menu() {
     m_popup_menu = new QMenu(kPopupMenuTitle, this);
     m_popup_menu->addAction(kMenuOpenShop, this, [] { open_address(kMakerShop); });
     m_popup_menu->addAction(kMenuFavouriteShop, this, [] { open_address(kMakerFavouritesPage); });
-    m_popup_menu->addAction(kMenuFavouriteSupportShop, this, [] { open_address(kSupportFavouritesPage); });
+    m_popup_menu->addAction(kMenuFavouriteSupportShop, this,
+                            [] { open_address(kSupportFavouritesPage); });
     m_popup_menu->addSeparator();
     m_popup_menu->addAction(kMenuHomePage, this, [] { open_address(kHomePage); });
     m_popup_menu->addAction(kMenuDownloadNew, this, [] { open_address(kDownloadPage); });
@@ -236,11 +235,17 @@ Text DesktopWindow::save_folder_text() {
     return folder;
 }
 
-void DesktopWindow::set_start_caption(const Text& caption) { m_start_button->setText(to_qstring(caption)); }
+void DesktopWindow::set_start_caption(const Text& caption) {
+    m_start_button->setText(to_qstring(caption));
+}
 void DesktopWindow::set_start_enabled(bool enabled) { m_start_button->setEnabled(enabled); }
 void DesktopWindow::set_status_text(const Text& text) { m_status_line->setText(to_qstring(text)); }
-void DesktopWindow::set_progress(int position) { m_progress_bar->setValue(std::clamp(position, 0, 100)); }
-void DesktopWindow::set_counter_text(const Text& text) { m_counter_label->setText(to_qstring(text)); }
+void DesktopWindow::set_progress(int position) {
+    m_progress_bar->setValue(std::clamp(position, 0, 100));
+}
+void DesktopWindow::set_counter_text(const Text& text) {
+    m_counter_label->setText(to_qstring(text));
+}
 
 void DesktopWindow::append_file_list(const Text& text) {
     m_file_list_box->moveCursor(QTextCursor::End);
@@ -259,13 +264,13 @@ void DesktopWindow::set_dispatch_timer(int period_ms) {
         m_dispatch_timer.stop();
         return;
     }
-    if (m_dispatch_timer.isActive() && m_dispatch_timer.interval() == period_ms)
-        return;
+    if (m_dispatch_timer.isActive() && m_dispatch_timer.interval() == period_ms) return;
     m_dispatch_timer.start(period_ms);
 }
 
 int DesktopWindow::show_message(const Text& text, int /*style*/, const Text& caption) {
-    const QString shown_caption = caption.empty() ? to_qstring(default_message_caption()) : to_qstring(caption);
+    const QString shown_caption =
+        caption.empty() ? to_qstring(default_message_caption()) : to_qstring(caption);
     return show_message_box(to_qstring(text), shown_caption);
 }
 

@@ -43,15 +43,15 @@ constexpr int kTrayPopupOffset = 5;
 }  // namespace
 
 void DesktopWindow::connect_handlers() {
-    for (auto box : {OptionBox::DownloadDetailPictures, OptionBox::SmartCategorySave, OptionBox::ShowItemTitle,
-                     OptionBox::ExportDataPackage}) {
+    for (auto box : {OptionBox::DownloadDetailPictures, OptionBox::SmartCategorySave,
+                     OptionBox::ShowItemTitle, OptionBox::ExportDataPackage}) {
         // clicked() fires for the user's clicks only, so a box changed by
         // one of these handlers does not run another handler.
-        connect(option_box(box), &QCheckBox::clicked, this, [this, box] { on_option_clicked(box); });
+        connect(option_box(box), &QCheckBox::clicked, this,
+                [this, box] { on_option_clicked(box); });
     }
     connect(m_style_sheet_box, &QPlainTextEdit::textChanged, this, [this] {
-        if (!m_style_sheet_box->document()->isEmpty())
-            m_style_sheet_box->clear();
+        if (!m_style_sheet_box->document()->isEmpty()) m_style_sheet_box->clear();
     });
     m_file_list_box->viewport()->installEventFilter(this);
 
@@ -66,27 +66,22 @@ void DesktopWindow::connect_handlers() {
     connect(m_shop_link_button, &QPushButton::clicked, this, &DesktopWindow::on_shop_links);
 
     connect(m_tips_panel, &ClickableLabel::clicked, this, [this](Qt::MouseButton button) {
-        if (button == Qt::LeftButton)
-            open_help();
+        if (button == Qt::LeftButton) open_help();
     });
     connect(m_picture_panel, &ClickableLabel::clicked, this,
             [this](Qt::MouseButton button) { on_picture_panel(button); });
     connect(m_counter_label, &ClickableLabel::clicked, this, [](Qt::MouseButton button) {
-        if (button == Qt::LeftButton)
-            open_address(kMakerFavouritesPage);
+        if (button == Qt::LeftButton) open_address(kMakerFavouritesPage);
     });
     connect(m_group_label, &ClickableLabel::clicked, this, &DesktopWindow::on_popup_label);
     connect(m_support_link1, &ClickableLabel::clicked, this, [](Qt::MouseButton button) {
-        if (button == Qt::LeftButton)
-            open_address(messenger_address(kDayContact));
+        if (button == Qt::LeftButton) open_address(messenger_address(kDayContact));
     });
     connect(m_support_link2, &ClickableLabel::clicked, this, [](Qt::MouseButton button) {
-        if (button == Qt::LeftButton)
-            open_address(messenger_address(kNightContact));
+        if (button == Qt::LeftButton) open_address(messenger_address(kNightContact));
     });
     connect(m_favourites_link, &ClickableLabel::clicked, this, [](Qt::MouseButton button) {
-        if (button == Qt::LeftButton)
-            open_address(kShopFavouritesLink);
+        if (button == Qt::LeftButton) open_address(kShopFavouritesLink);
     });
 }
 
@@ -98,8 +93,7 @@ void DesktopWindow::on_option_clicked(OptionBox box) {
     };
     switch (box) {
         case OptionBox::ExportDataPackage:
-            if (checked)
-                m_detail_pictures_box->setChecked(true);
+            if (checked) m_detail_pictures_box->setChecked(true);
             set_radios_enabled(checked);
             break;
         case OptionBox::DownloadDetailPictures:
@@ -117,11 +111,9 @@ void DesktopWindow::on_option_clicked(OptionBox box) {
             }
             break;
         case OptionBox::ShowItemTitle:
-            if (checked)
-                m_smart_save_box->setChecked(true);
+            if (checked) m_smart_save_box->setChecked(true);
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
@@ -139,8 +131,7 @@ void DesktopWindow::set_save_folder(const QString& native_folder) {
 
 void DesktopWindow::on_browse() {
     const QString folder = pick_folder(this, kFolderPickerTitle, m_save_folder_box->text());
-    if (folder.isEmpty())
-        return;
+    if (folder.isEmpty()) return;
     Text gbk;
     if (!path_to_text(folder, gbk)) {
         // The core keeps paths as GBK text; a name it cannot hold is refused
@@ -162,8 +153,7 @@ void DesktopWindow::on_shop_links() {
 }
 
 void DesktopWindow::open_help() {
-    if (!m_work_folder.isEmpty())
-        write_and_open_help(m_work_folder);
+    if (!m_work_folder.isEmpty()) write_and_open_help(m_work_folder);
 }
 
 void DesktopWindow::on_picture_panel(Qt::MouseButton button) {
@@ -193,7 +183,8 @@ void DesktopWindow::contextMenuEvent(QContextMenuEvent* event) {
 
 void DesktopWindow::add_batch_menu_entries(QMenu* menu) {
     const bool running = batch_running(*m_main_window);
-    QAction* stop = menu->addAction(kMenuStopDownload, this, [this] { request_stop(*m_main_window); });
+    QAction* stop =
+        menu->addAction(kMenuStopDownload, this, [this] { request_stop(*m_main_window); });
     stop->setEnabled(running);
     const Text failed_list =
         join_text({m_main_window->last_batch_folder(), failed_list_file_name()});
@@ -241,8 +232,7 @@ void DesktopWindow::dropEvent(QDropEvent* event) {
     if (urls.size() == 1) {
         dropped = urls.front().toLocalFile();
     } else {
-        for (const QUrl& url : urls)
-            dropped += url.toLocalFile() + QStringLiteral("\r\n");
+        for (const QUrl& url : urls) dropped += url.toLocalFile() + QStringLiteral("\r\n");
     }
     event->acceptProposedAction();
     drop_text(dropped);
@@ -253,34 +243,33 @@ void DesktopWindow::drop_text(const QString& dropped) {
     if (ending == QStringLiteral(".txt")) {
         QFile file(dropped);
         Bytes content;
-        if (file.open(QIODevice::ReadOnly))
-            content = file.readAll().toStdString();
+        if (file.open(QIODevice::ReadOnly)) content = file.readAll().toStdString();
         // An unreadable file gives the empty text, which empties the box.
         m_address_box->set_text(bytes_to_text(content));
         m_address_box->setFocus(Qt::OtherFocusReason);
     } else if (ending == QStringLiteral(".csv")) {
         // The focus comes first: it removes the placeholder text.
         m_address_box->setFocus(Qt::OtherFocusReason);
-        if (m_address_box->toPlainText() == kAddressPlaceholder)
-            m_address_box->clear();
-        if (!m_address_box->toPlainText().isEmpty())
-            m_address_box->append_text("\r\n");
+        if (m_address_box->toPlainText() == kAddressPlaceholder) m_address_box->clear();
+        if (!m_address_box->toPlainText().isEmpty()) m_address_box->append_text("\r\n");
         m_address_box->append_text(to_text(dropped));
     }
 }
 
 bool DesktopWindow::show_tray_icon() {
-    if (m_tray || !QSystemTrayIcon::isSystemTrayAvailable())
-        return m_tray != nullptr;
+    if (m_tray || !QSystemTrayIcon::isSystemTrayAvailable()) return m_tray != nullptr;
     m_tray = new QSystemTrayIcon(program_icon(), this);
     m_tray->setToolTip(kTrayTip);
     connect(m_tray, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) { tray_activated(reason, QCursor::pos()); });
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                tray_activated(reason, QCursor::pos());
+            });
     m_tray->show();
     return true;
 }
 
-void DesktopWindow::tray_activated(QSystemTrayIcon::ActivationReason reason, QPoint global_position) {
+void DesktopWindow::tray_activated(QSystemTrayIcon::ActivationReason reason,
+                                   QPoint global_position) {
     if (reason == QSystemTrayIcon::DoubleClick) {
         if (isVisible())
             hide();
@@ -289,7 +278,8 @@ void DesktopWindow::tray_activated(QSystemTrayIcon::ActivationReason reason, QPo
     } else if (reason == QSystemTrayIcon::Context) {
         bring_forward();
         const QSize size = m_popup_menu->sizeHint();
-        show_popup_menu_at(global_position - QPoint(kTrayPopupOffset + size.width(), kTrayPopupOffset));
+        show_popup_menu_at(global_position -
+                           QPoint(kTrayPopupOffset + size.width(), kTrayPopupOffset));
     }
 }
 

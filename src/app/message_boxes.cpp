@@ -16,7 +16,8 @@ QStringList g_shown;
 int show_message_box(const QString& text, const QString& caption) {
     // Widgets live on the window thread only; the core's handler routes
     // every other thread's boxes there. A stray call is refused, not shown.
-    if (QCoreApplication::instance() && QThread::currentThread() != QCoreApplication::instance()->thread())
+    if (QCoreApplication::instance() &&
+        QThread::currentThread() != QCoreApplication::instance()->thread())
         return 0;
     g_shown.append(caption + QLatin1Char('|') + text);
     if (!g_answers.empty()) {

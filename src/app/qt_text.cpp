@@ -14,8 +14,7 @@ namespace {
 
 Text encode_lossy(const QString& s) {
     Text whole;
-    if (utf8_to_gbk(s.toStdString(), whole))
-        return whole;
+    if (utf8_to_gbk(s.toStdString(), whole)) return whole;
     // Rare: convert one character (or surrogate pair) at a time.
     Text out;
     for (qsizetype i = 0; i < s.size(); ++i) {
@@ -41,8 +40,6 @@ Text to_text(const QString& s) {
     return encode_lossy(t);
 }
 
-bool path_to_text(const QString& path, Text& out) {
-    return utf8_to_gbk(path.toStdString(), out);
-}
+bool path_to_text(const QString& path, Text& out) { return utf8_to_gbk(path.toStdString(), out); }
 
 }  // namespace qinghe::app

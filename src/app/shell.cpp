@@ -32,12 +32,14 @@ void open_local_path(const QString& native_path) {
 void set_address_opener(std::function<void(const QString&)> f) { opener() = std::move(f); }
 
 QString pick_folder(QWidget* parent, const QString& title, const QString& start_folder) {
-    if (picker())
-        return picker()(parent, title);
+    if (picker()) return picker()(parent, title);
     // The Qt dialog has a path edit field, as the picker needs.
-    return QFileDialog::getExistingDirectory(parent, title, start_folder, QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(parent, title, start_folder,
+                                             QFileDialog::ShowDirsOnly);
 }
 
-void set_folder_picker(std::function<QString(QWidget*, const QString&)> f) { picker() = std::move(f); }
+void set_folder_picker(std::function<QString(QWidget*, const QString&)> f) {
+    picker() = std::move(f);
+}
 
 }  // namespace qinghe::app

@@ -34,7 +34,9 @@ public:
         m_window.shop_address_box()->setText(app::to_qstring(text));
     }
     void set_fetch_enabled(bool enabled) override { m_window.fetch_button()->setEnabled(enabled); }
-    void set_progress_visible(bool visible) override { m_window.progress_bar()->setVisible(visible); }
+    void set_progress_visible(bool visible) override {
+        m_window.progress_bar()->setVisible(visible);
+    }
     void set_progress(int position) override { m_window.progress_bar()->setValue(position); }
     void set_link_count_text(const Text& text) override {
         m_window.link_count_label()->setText(app::to_qstring(text));
@@ -74,16 +76,20 @@ ShopLinkWindow::ShopLinkWindow(std::function<void(const Text& links)> accept_lin
 
     place(new QLabel(to_qstring(shop_texts::kAddressLabel), this), 8, 16, 176, 24);
     m_address_box = place(new QLineEdit(this), 168, 16, 360, 24);
-    m_fetch_button = place(new QPushButton(to_qstring(shop_texts::kFetchCaption), this), 536, 16, 40, 24);
-    m_example_label = place(new QLabel(to_qstring(shop_texts::kInputExample), this), 8, 48, 424, 56);
+    m_fetch_button =
+        place(new QPushButton(to_qstring(shop_texts::kFetchCaption), this), 536, 16, 40, 24);
+    m_example_label =
+        place(new QLabel(to_qstring(shop_texts::kInputExample), this), 8, 48, 424, 56);
     m_progress_bar = place(new QProgressBar(this), 440, 64, 136, 24);
     m_progress_bar->setRange(0, 100);
     m_progress_bar->setValue(0);
     m_progress_bar->hide();
     place(new QLabel(to_qstring(shop_texts::kLinksLabel), this), 8, 112, 112, 24);
     m_count_label = place(new QLabel(this), 136, 112, 256, 24);
-    m_clear_button = place(new QPushButton(to_qstring(shop_texts::kClearCaption), this), 400, 104, 48, 32);
-    m_accept_button = place(new QPushButton(to_qstring(shop_texts::kAcceptCaption), this), 480, 104, 88, 32);
+    m_clear_button =
+        place(new QPushButton(to_qstring(shop_texts::kClearCaption), this), 400, 104, 48, 32);
+    m_accept_button =
+        place(new QPushButton(to_qstring(shop_texts::kAcceptCaption), this), 480, 104, 88, 32);
     m_link_box = place(new QPlainTextEdit(this), 8, 140, 568, 300);
     m_link_box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_link_box->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -103,7 +109,8 @@ ShopLinkWindow::ShopLinkWindow(std::function<void(const Text& links)> accept_lin
     // never after close(), which the destructor calls first; so `this` is
     // alive whenever the queued drain is posted.
     m_bridge = std::make_shared<Bridge>(*this, [this] {
-        QMetaObject::invokeMethod(this, [this] { m_bridge->session.drain(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { m_bridge->session.drain(); }, Qt::QueuedConnection);
     });
 
     connect(m_fetch_button, &QPushButton::clicked, this, &ShopLinkWindow::on_fetch);

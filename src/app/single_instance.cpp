@@ -23,11 +23,15 @@ constexpr char kActivate[] = "activate\n";
 QString default_instance_name() {
     const QByteArray title_hash =
         QCryptographicHash::hash(kWindowTitle.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
-    return QStringLiteral("qinghe-taotu-%1-%2").arg(::getuid()).arg(QString::fromLatin1(title_hash));
+    return QStringLiteral("qinghe-taotu-%1-%2")
+        .arg(::getuid())
+        .arg(QString::fromLatin1(title_hash));
 }
 
 InstanceGuard::InstanceGuard(const QString& name, QObject* parent)
-    : QObject(parent), m_name(name), m_lock(QDir(QDir::tempPath()).filePath(name + QStringLiteral(".lock"))) {
+    : QObject(parent),
+      m_name(name),
+      m_lock(QDir(QDir::tempPath()).filePath(name + QStringLiteral(".lock"))) {
     m_lock.setStaleLockTime(0);  // stale only when its process is gone
 }
 
@@ -48,8 +52,7 @@ bool InstanceGuard::claim() {
         while (QLocalSocket* socket = m_server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->readAll().contains('\n'))
-                    emit activation_requested();
+                if (socket->readAll().contains('\n')) emit activation_requested();
             });
         }
     });

@@ -29,8 +29,7 @@ StartOptions program_start_options() {
 
 QString default_work_folder() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
+    if (folder.isEmpty()) folder = QDir::homePath();
     QDir().mkpath(folder);
     return folder;
 }
@@ -39,8 +38,7 @@ QString default_save_folder(const QString& current_folder) {
     Text gbk;
     if (!current_folder.contains(kArchiveTempMarker) && path_to_text(current_folder, gbk))
         return current_folder;
-    if (path_to_text(QDir::homePath(), gbk))
-        return QDir::homePath();
+    if (path_to_text(QDir::homePath(), gbk)) return QDir::homePath();
     return QDir::rootPath();
 }
 
@@ -50,7 +48,9 @@ void install_message_handler(const std::shared_ptr<MainWindow>& window) {
         if (auto target = weak.lock(); target && !target->is_closed())
             return target->show_message(text, style, caption);
         if (QThread::currentThread() == qApp->thread())
-            return show_message_box(to_qstring(text), to_qstring(caption.empty() ? default_message_caption() : caption));
+            return show_message_box(
+                to_qstring(text),
+                to_qstring(caption.empty() ? default_message_caption() : caption));
         return 1;
     });
 }
@@ -63,12 +63,12 @@ bool init_main_window(DesktopWindow& window, InstanceGuard& guard, const StartOp
     }
     QObject::connect(&guard, &InstanceGuard::activation_requested, &window, [&window, options] {
         window.bring_forward();
-        if (options.on_activation)
-            options.on_activation();
+        if (options.on_activation) options.on_activation();
     });
     // 4: the drop target is the window itself (see DesktopWindow).
     // 5: the work folder holds the help file.
-    window.set_work_folder(options.work_folder.isEmpty() ? default_work_folder() : options.work_folder);
+    window.set_work_folder(options.work_folder.isEmpty() ? default_work_folder()
+                                                         : options.work_folder);
     // 6: the update notice arrives later, from a worker thread.
     check_for_update(window.shared_main_window(), options.update_address);
     // 7, 8.
@@ -87,8 +87,7 @@ int run_program(int argc, char** argv, const StartOptions& options) {
         QApplication::setQuitOnLastWindowClosed(false);
 
         StartOptions effective = options;
-        if (effective.instance_name.isEmpty())
-            effective.instance_name = default_instance_name();
+        if (effective.instance_name.isEmpty()) effective.instance_name = default_instance_name();
         DesktopWindow window;
         install_message_handler(window.shared_main_window());
         InstanceGuard guard(effective.instance_name);
@@ -98,8 +97,7 @@ int run_program(int argc, char** argv, const StartOptions& options) {
             return 0;
         }
         window.show();
-        if (effective.on_started)
-            effective.on_started(window);
+        if (effective.on_started) effective.on_started(window);
         exit_code = QApplication::exec();
         window.main_window().close();
         set_message_handler({});

@@ -20,17 +20,14 @@ bool update_announced(const Text& announced) {
 }
 
 void check_for_update(const std::shared_ptr<MainWindow>& window, const QString& address) {
-    if (address.isEmpty())
-        return;
+    if (address.isEmpty()) return;
     std::weak_ptr<MainWindow> weak = window;
     const std::string url = address.toStdString();
     start_thread([weak, url] {
         const Text announced = bytes_to_text(fetch_url(url));
-        if (!update_announced(announced))
-            return;
+        if (!update_announced(announced)) return;
         auto target = weak.lock();
-        if (!target)
-            return;
+        if (!target) return;
         // Posted work is dropped when the window has closed meanwhile.
         target->window_thread().post([] {
             qinghe::show_message(to_text(kUpdateMessage));

@@ -17,10 +17,10 @@ namespace qinghe {
 
 namespace {
 
-constexpr long long kFirstDay = -657434;   // 1 January 100
-constexpr long long kLastDay = 2958465;    // 31 December 9999
+constexpr long long kFirstDay = -657434;  // 1 January 100
+constexpr long long kLastDay = 2958465;   // 31 December 9999
 constexpr long long kSecondsPerDay = 86400;
-constexpr long long kUnixEpochDay = 25569; // 1 January 1970
+constexpr long long kUnixEpochDay = 25569;  // 1 January 1970
 
 struct Civil {
     int year;

@@ -20,21 +20,19 @@ bool sleep_plainly(std::chrono::milliseconds wait) {
 
 FetchVerdict judge_fetch(const FetchResult& result) {
     switch (result.error) {
-    case FetchError::None:
-        if (!result.complete) return FetchVerdict::Permanent;  // broke off for no known reason
-        break;
-    case FetchError::TimedOut:
-    case FetchError::Broken:
-        return FetchVerdict::Transient;
-    case FetchError::NotSent:
-    case FetchError::RedirectRefused:
-    case FetchError::TooManyRedirects:
-    // An unknown host or a refused connection is not a passing hiccup: the
-    // host answered "no" at once, and a typing error would only cost waits.
-    case FetchError::NoConnection:
-    case FetchError::BodyTooLarge:
-    case FetchError::Other:
-        return FetchVerdict::Permanent;
+        case FetchError::None:
+            if (!result.complete) return FetchVerdict::Permanent;  // broke off for no known reason
+            break;
+        case FetchError::TimedOut:
+        case FetchError::Broken: return FetchVerdict::Transient;
+        case FetchError::NotSent:
+        case FetchError::RedirectRefused:
+        case FetchError::TooManyRedirects:
+        // An unknown host or a refused connection is not a passing hiccup: the
+        // host answered "no" at once, and a typing error would only cost waits.
+        case FetchError::NoConnection:
+        case FetchError::BodyTooLarge:
+        case FetchError::Other: return FetchVerdict::Permanent;
     }
     const long status = result.status;
     if (status >= 200 && status <= 299) return FetchVerdict::Done;

@@ -72,7 +72,11 @@ std::vector<char32_t> code_points(std::string_view s) {
     std::vector<char32_t> out;
     for (size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
-        size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+        size_t n = b < 0x80           ? 1
+                   : (b >> 5) == 0x6  ? 2
+                   : (b >> 4) == 0xE  ? 3
+                   : (b >> 3) == 0x1E ? 4
+                                      : 0;
         bool valid = n > 0 && i + n <= s.size();
         for (size_t k = 1; valid && k < n; ++k) {
             valid = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;

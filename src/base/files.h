@@ -15,7 +15,9 @@ Bytes read_file(std::string_view name);
 // goes to a temporary name in the same folder and is renamed into place, so
 // a file under its final name is always complete.
 bool write_file(std::string_view name, std::initializer_list<std::string_view> parts);
-inline bool write_file(std::string_view name, std::string_view data) { return write_file(name, {data}); }
+inline bool write_file(std::string_view name, std::string_view data) {
+    return write_file(name, {data});
+}
 // Adds data at the end of an existing file (a missing file is not created).
 // All or nothing as far as the system allows: when the write fails or falls
 // short, what it wrote is cut off again and the result is false.

@@ -58,7 +58,9 @@ private:
 
 bool is_valid_code_point(char32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
 
-bool in_range(unsigned char b, unsigned char low, unsigned char high) { return b >= low && b <= high; }
+bool in_range(unsigned char b, unsigned char low, unsigned char high) {
+    return b >= low && b <= high;
+}
 
 // Code page 936: a lead byte 0x81..0xFE followed by a trail byte
 // 0x40..0x7E or 0x80..0xFE forms one character. The trail range holds 0x5C,

@@ -10,7 +10,7 @@ namespace qinghe {
 
 namespace {
 
-constexpr std::string_view kLinkOpen = "<a ";    // a lowercase opening link tag
+constexpr std::string_view kLinkOpen = "<a ";  // a lowercase opening link tag
 constexpr std::string_view kLinkClose = "</a>";
 constexpr std::string_view kTagEnd = ">";
 constexpr char kReplacement = '?';
@@ -59,8 +59,7 @@ Text strip_hyperlinks(std::string_view description) {
         // rest starts with "<a ".
         std::string_view after = rest.substr(kLinkOpen.size());
         int next = find_text(after, kLinkOpen);
-        std::string_view piece =
-            next < 0 ? after : after.substr(0, static_cast<size_t>(next - 1));
+        std::string_view piece = next < 0 ? after : after.substr(0, static_cast<size_t>(next - 1));
         int tag_end = piece.empty() ? -1 : find_text(piece, kTagEnd);
         if (tag_end < 0) {
             out.append(kLinkOpen);

@@ -9,7 +9,7 @@
 namespace qinghe {
 
 struct MatchGroup {
-    int offset = 0;   // 0-based byte offset into the searched text
+    int offset = 0;  // 0-based byte offset into the searched text
     int length = 0;
     bool matched = false;
 };
@@ -29,7 +29,8 @@ public:
     std::unique_ptr<Impl> m_impl;
 };
 
-bool compile_pattern(PatternObject& pattern, std::string_view pattern_text, bool case_sensitive = true);
+bool compile_pattern(PatternObject& pattern, std::string_view pattern_text,
+                     bool case_sensitive = true);
 std::vector<MatchResult> search_all(const PatternObject& pattern, std::string_view text);
 Text match_text(const MatchResult& result, std::string_view text);
 

@@ -23,16 +23,15 @@ uint32_t little_endian_32(std::string_view bytes, size_t at) {
 bool looks_like_bitmap(std::string_view body) {
     if (body.size() < 18 || !starts_with(body, "BM")) return false;
     switch (little_endian_32(body, 14)) {
-    case 12:  // OS/2 core header
-    case 40:  // BITMAPINFOHEADER
-    case 52:
-    case 56:
-    case 64:   // OS/2 2.x
-    case 108:  // BITMAPV4HEADER
-    case 124:  // BITMAPV5HEADER
-        return true;
-    default:
-        return false;
+        case 12:  // OS/2 core header
+        case 40:  // BITMAPINFOHEADER
+        case 52:
+        case 56:
+        case 64:   // OS/2 2.x
+        case 108:  // BITMAPV4HEADER
+        case 124:  // BITMAPV5HEADER
+            return true;
+        default: return false;
     }
 }
 

@@ -129,12 +129,14 @@ size_t find_at_char_start(std::string_view haystack, std::string_view needle, si
 
 // As find_at_char_start, with ASCII letters matching either case. A plain
 // character walk: this form serves short markers such as file endings.
-size_t find_any_case_at_char_start(std::string_view haystack, std::string_view needle, size_t from) {
+size_t find_any_case_at_char_start(std::string_view haystack, std::string_view needle,
+                                   size_t from) {
     const char first = ascii_lower(needle[0]);
     for (size_t i = from; haystack.size() - i >= needle.size();) {
         bool lead = is_lead(haystack[i]);
         if (lead && i + 1 == haystack.size()) break;
-        if (ascii_lower(haystack[i]) == first && equal_any_case(haystack.data() + i, needle)) return i;
+        if (ascii_lower(haystack[i]) == first && equal_any_case(haystack.data() + i, needle))
+            return i;
         i += lead ? 2 : 1;
         if (i >= haystack.size()) break;
     }
@@ -225,7 +227,9 @@ Text text_before(std::string_view t, std::string_view marker) {
     return Text(t.substr(0, static_cast<size_t>(at - 1)));
 }
 
-Text remove_text(std::string_view t, std::string_view marker) { return replace_text(t, marker, {}); }
+Text remove_text(std::string_view t, std::string_view marker) {
+    return replace_text(t, marker, {});
+}
 
 Text whole_characters(std::string_view t) {
     for (size_t i = 0; i < t.size(); i += character_length(t, i)) {

@@ -55,8 +55,8 @@ inline bool contains_text(std::string_view haystack, std::string_view needle) {
     return find_text(haystack, needle) > 0;
 }
 TextList split_text(std::string_view text, std::string_view delimiter);
-Text replace_text(std::string_view text, std::string_view old_text,
-                  std::string_view new_text = {}, bool case_sensitive = true);
+Text replace_text(std::string_view text, std::string_view old_text, std::string_view new_text = {},
+                  bool case_sensitive = true);
 
 // The text after the first occurrence of start up to the first occurrence of
 // end after it, or to the next occurrence of start, or to the end of t,

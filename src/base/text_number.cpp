@@ -4,10 +4,10 @@
 // set one), so "0.5" is always written and read with a point.
 #include "base/text_number.h"
 
+#include <locale.h>
 #include <charconv>
 #include <climits>
 #include <cstdlib>
-#include <locale.h>
 
 namespace qinghe {
 
@@ -88,7 +88,8 @@ int text_to_int(std::string_view t) {
     long long value = 0;
     for (; i < rest.size() && is_digit(rest[i]); ++i) {
         value = value * 10 + (rest[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
     }
     if (negative) value = -value;
     if (value > INT_MAX) return INT_MAX;

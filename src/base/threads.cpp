@@ -14,8 +14,7 @@ bool start_thread(std::function<void()> routine) {
             // whole program through std::terminate.
             try {
                 routine();
-            } catch (...) {
-            }
+            } catch (...) {}
         });
         worker.detach();
         return true;

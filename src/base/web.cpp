@@ -114,7 +114,8 @@ bool split_address(std::string_view address, AddressParts& parts) {
     const std::string_view rest = address.substr(colon_slashes + 3);
     const size_t path_start = std::min(rest.find('/'), rest.find('?'));
     parts.authority = rest.substr(0, path_start);
-    parts.path_with_query = path_start == std::string_view::npos ? std::string_view{} : rest.substr(path_start);
+    parts.path_with_query =
+        path_start == std::string_view::npos ? std::string_view{} : rest.substr(path_start);
     std::string_view host_port = parts.authority;
     const size_t at = parts.authority.rfind('@');
     if (at != std::string_view::npos) {
@@ -122,7 +123,8 @@ bool split_address(std::string_view address, AddressParts& parts) {
         host_port = parts.authority.substr(at + 1);
         const size_t colon = user_info.find(':');
         parts.user = user_info.substr(0, colon);
-        parts.password = colon == std::string_view::npos ? std::string_view{} : user_info.substr(colon + 1);
+        parts.password =
+            colon == std::string_view::npos ? std::string_view{} : user_info.substr(colon + 1);
     }
     if (!host_port.empty() && host_port.front() == '[') {
         parts.host = host_port.substr(0, host_port.find(']') + 1);  // IPv6 literal
@@ -164,8 +166,8 @@ UrlHandle parse_address(std::string_view address) {
         return nullptr;
     }
     if (parts.host.empty() || parts.host.size() >= kMaxHost ||
-        parts.path_with_query.size() >= kMaxPathWithQuery || parts.user.size() >= kMaxUserOrPassword ||
-        parts.password.size() >= kMaxUserOrPassword) {
+        parts.path_with_query.size() >= kMaxPathWithQuery ||
+        parts.user.size() >= kMaxUserOrPassword || parts.password.size() >= kMaxUserOrPassword) {
         return nullptr;
     }
     UrlHandle url(curl_url());
@@ -183,7 +185,6 @@ UrlHandle parse_address(std::string_view address) {
     }
     return url;
 }
-
 
 size_t write_body(char* data, size_t size, size_t count, void* user);
 
@@ -236,24 +237,19 @@ CURLcode add_extra_authorities(CURL*, void* ssl_context, void* pem_file) {
 
 FetchError fetch_error(CURLcode code) {
     switch (code) {
-    case CURLE_OK:
-        return FetchError::None;
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        return FetchError::RedirectRefused;  // the address itself was checked before
-    case CURLE_TOO_MANY_REDIRECTS:
-        return FetchError::TooManyRedirects;
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_CONNECT:
-        return FetchError::NoConnection;
-    case CURLE_OPERATION_TIMEDOUT:  // the connect time-out and the low-speed abort alike
-        return FetchError::TimedOut;
-    case CURLE_SEND_ERROR:
-    case CURLE_RECV_ERROR:
-    case CURLE_GOT_NOTHING:
-    case CURLE_PARTIAL_FILE:
-        return FetchError::Broken;
-    default:
-        return FetchError::Other;
+        case CURLE_OK: return FetchError::None;
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            return FetchError::RedirectRefused;  // the address itself was checked before
+        case CURLE_TOO_MANY_REDIRECTS: return FetchError::TooManyRedirects;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_CONNECT: return FetchError::NoConnection;
+        case CURLE_OPERATION_TIMEDOUT:  // the connect time-out and the low-speed abort alike
+            return FetchError::TimedOut;
+        case CURLE_SEND_ERROR:
+        case CURLE_RECV_ERROR:
+        case CURLE_GOT_NOTHING:
+        case CURLE_PARTIAL_FILE: return FetchError::Broken;
+        default: return FetchError::Other;
     }
 }
 
@@ -434,8 +430,8 @@ private:
     static inline std::atomic<TransferThread*> s_started{nullptr};
 
     SharedData m_shared;
-    std::mutex m_mutex;                                  // guards the three below
-    CURLM* m_multi = nullptr;                            // replaced only by run()
+    std::mutex m_mutex;        // guards the three below
+    CURLM* m_multi = nullptr;  // replaced only by run()
     std::vector<std::shared_ptr<FetchJob>> m_incoming;
     bool m_close_idle = false;
     std::vector<std::shared_ptr<FetchJob>> m_running;  // run() only
@@ -620,9 +616,7 @@ FetchResult fetch_url_checked(std::string_view address) {
     return start_fetch(address).wait();
 }
 
-Bytes fetch_url(std::string_view address) {
-    return fetch_url_checked(address).body;
-}
+Bytes fetch_url(std::string_view address) { return fetch_url_checked(address).body; }
 
 void close_idle_connections() {
     if (TransferThread* transfers = TransferThread::started()) {

@@ -29,9 +29,9 @@ enum class FetchError {
 };
 
 struct FetchResult {
-    Bytes body;             // what arrived, whatever the status
-    bool complete = false;  // false when the transfer failed or broke off
-    long status = 0;        // HTTP status of the last response, 0 when none
+    Bytes body;                           // what arrived, whatever the status
+    bool complete = false;                // false when the transfer failed or broke off
+    long status = 0;                      // HTTP status of the last response, 0 when none
     FetchError error = FetchError::None;  // why it did not complete; None when it did
     long retry_after_seconds = 0;         // the last response's Retry-After; 0 when none
     std::string content_type;             // the last response's Content-Type; empty when none

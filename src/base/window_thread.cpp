@@ -51,8 +51,8 @@ bool WindowThread::call(const std::function<void()>& work) {
     // After shut_down the caller may leave only when its item is not running:
     // a running item still uses work.
     m_done.wait(lock, [&] {
-        return done || (m_shut_down && std::find(m_running.begin(), m_running.end(), &done) ==
-                                           m_running.end());
+        return done || (m_shut_down &&
+                        std::find(m_running.begin(), m_running.end(), &done) == m_running.end());
     });
     return done;
 }

@@ -18,11 +18,24 @@ bool is_utf8(std::string_view bytes) {
         size_t n = 0;
         unsigned min = 0;
         unsigned code = 0;
-        if (b < 0x80) { ++i; continue; }
-        if (b >= 0xC2 && b <= 0xDF) { n = 1; min = 0x80; code = b & 0x1F; }
-        else if (b >= 0xE0 && b <= 0xEF) { n = 2; min = 0x800; code = b & 0x0F; }
-        else if (b >= 0xF0 && b <= 0xF4) { n = 3; min = 0x10000; code = b & 0x07; }
-        else return false;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        if (b >= 0xC2 && b <= 0xDF) {
+            n = 1;
+            min = 0x80;
+            code = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            n = 2;
+            min = 0x800;
+            code = b & 0x0F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            n = 3;
+            min = 0x10000;
+            code = b & 0x07;
+        } else
+            return false;
         for (size_t k = 1; k <= n; ++k) {
             if (i + k >= bytes.size()) return false;
             const auto c = static_cast<unsigned char>(bytes[i + k]);

@@ -34,7 +34,8 @@ int run_demo_command(int argc, char** argv) {
     }
     HeadlessOptions options;
     std::string error;
-    if (!parse_headless_arguments(static_cast<int>(arguments.size()), arguments.data(), 1, options, error)) {
+    if (!parse_headless_arguments(static_cast<int>(arguments.size()), arguments.data(), 1, options,
+                                  error)) {
         std::fprintf(stderr, "qinghe-taotu-cli --demo: %s\n", error.c_str());
         return kExitRefused;
     }

@@ -78,16 +78,46 @@ bool parse_headless_arguments(int argc, char** argv, int first, HeadlessOptions&
             have_input = true;
             continue;
         }
-        if (arg == "--") { flags_done = true; continue; }
-        if (arg == "--help" || arg == "-h") { options.help = true; continue; }
-        if (arg == "--no-main") { options.download_main_pictures = false; continue; }
-        if (arg == "--no-detail") { options.download_detail_pictures = false; continue; }
-        if (arg == "--no-other") { options.download_other_pictures = false; continue; }
-        if (arg == "--flat") { options.smart_category_save = false; continue; }
-        if (arg == "--show-title") { options.show_item_title = true; continue; }
-        if (arg == "--no-export") { options.export_data_package = false; continue; }
-        if (arg == "--keep-links") { options.remove_hyperlinks = false; continue; }
-        if (arg == "--verbose" || arg == "-v") { options.verbose = true; continue; }
+        if (arg == "--") {
+            flags_done = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            continue;
+        }
+        if (arg == "--no-main") {
+            options.download_main_pictures = false;
+            continue;
+        }
+        if (arg == "--no-detail") {
+            options.download_detail_pictures = false;
+            continue;
+        }
+        if (arg == "--no-other") {
+            options.download_other_pictures = false;
+            continue;
+        }
+        if (arg == "--flat") {
+            options.smart_category_save = false;
+            continue;
+        }
+        if (arg == "--show-title") {
+            options.show_item_title = true;
+            continue;
+        }
+        if (arg == "--no-export") {
+            options.export_data_package = false;
+            continue;
+        }
+        if (arg == "--keep-links") {
+            options.remove_hyperlinks = false;
+            continue;
+        }
+        if (arg == "--verbose" || arg == "-v") {
+            options.verbose = true;
+            continue;
+        }
 
         std::string value;
         bool matched = false;
@@ -175,8 +205,10 @@ bool parse_headless_arguments(int argc, char** argv, int first, HeadlessOptions&
 
 std::string headless_usage(const std::string& program) {
     return "Usage: " + program + R"( [OPTIONS] [FILE|-]
-       )" + program + R"( --demo [OPTIONS]
-       )" + program + R"( --shop [OPTIONS]
+       )" + program +
+           R"( --demo [OPTIONS]
+       )" + program +
+           R"( --shop [OPTIONS]
 
 Runs one batch of 青禾淘图 without a window. The address list (one address
 a line: item pages, picture addresses, or paths of Taobao Assistant ".csv"

@@ -16,31 +16,31 @@ namespace qinghe {
 
 // Process exit statuses of the runner.
 constexpr int kExitBatchEnded = 0;
-constexpr int kExitRefused = 2;  // start refused, or wrong arguments
+constexpr int kExitRefused = 2;      // start refused, or wrong arguments
 constexpr int kExitBatchBroken = 1;  // the window loop ended before finish_batch (not expected)
 constexpr int kMaxRetries = 5;       // --retries
 
 // The option boxes as flags, with the window's defaults.
 struct HeadlessOptions {
-    bool download_main_pictures = true;    // --no-main
-    bool download_detail_pictures = true;  // --no-detail
-    bool download_other_pictures = true;   // --no-other
-    bool smart_category_save = true;       // --flat
-    bool show_item_title = false;          // --show-title
-    bool export_data_package = true;       // --no-export
+    bool download_main_pictures = true;                 // --no-main
+    bool download_detail_pictures = true;               // --no-detail
+    bool download_other_pictures = true;                // --no-other
+    bool smart_category_save = true;                    // --flat
+    bool show_item_title = false;                       // --show-title
+    bool export_data_package = true;                    // --no-export
     PackageKind package_kind = PackageKind::Composite;  // --package
-    bool remove_hyperlinks = true;         // --keep-links
+    bool remove_hyperlinks = true;                      // --keep-links
 
-    std::string save_folder;               // --save, native; empty = current folder
-    std::vector<std::string> connect_to;   // --connect-to, repeatable
-    long stall_seconds = 0;                // --stall-seconds: 0 keeps the fetch default
-    long long max_body_bytes = 0;          // --max-body-bytes: 0 keeps the fetch default
-    int parallel = 0;                      // --parallel: 0 keeps the default window
-    std::string ca_file;                   // --cacert: a PEM file trusted besides the system's
-    int retries = -1;                      // --retries: -1 keeps the default (2)
-    bool verbose = false;                  // --verbose: print the file list box
-    std::string input;                     // FILE, "-" or empty for stdin
-    bool help = false;                     // --help
+    std::string save_folder;              // --save, native; empty = current folder
+    std::vector<std::string> connect_to;  // --connect-to, repeatable
+    long stall_seconds = 0;               // --stall-seconds: 0 keeps the fetch default
+    long long max_body_bytes = 0;         // --max-body-bytes: 0 keeps the fetch default
+    int parallel = 0;                     // --parallel: 0 keeps the default window
+    std::string ca_file;                  // --cacert: a PEM file trusted besides the system's
+    int retries = -1;                     // --retries: -1 keeps the default (2)
+    bool verbose = false;                 // --verbose: print the file list box
+    std::string input;                    // FILE, "-" or empty for stdin
+    bool help = false;                    // --help
 };
 
 // Parses argv[first..argc) into options. Unknown flags, a missing value or a

@@ -165,8 +165,7 @@ int run_shop_command(int argc, char** argv) {
     controls.set_shop_address_text(typed);
     ShopLinkSession session(controls);
     session.collect_shop_links();
-    while (!session.drain_until_idle(std::chrono::hours(1))) {
-    }
+    while (!session.drain_until_idle(std::chrono::hours(1))) {}
     controls.end_progress_line();
     std::fflush(stdout);
 

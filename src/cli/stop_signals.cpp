@@ -5,7 +5,8 @@ namespace qinghe {
 namespace {
 
 std::atomic<bool> g_stop_requested{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler may only set lock-free atomics");
+static_assert(std::atomic<bool>::is_always_lock_free,
+              "a signal handler may only set lock-free atomics");
 
 extern "C" void note_stop_signal(int) { g_stop_requested.store(true); }
 

@@ -73,7 +73,8 @@ void TerminalWindow::run_until_finished(MainWindow& window) {
         std::unique_lock lock(m_wake_mutex);
         if (m_timer_period > 0 || m_settings.stop) {
             Clock::time_point until = Clock::now() + kStopPoll;
-            if (m_timer_period > 0 && (!m_settings.stop || m_timer_due < until)) until = m_timer_due;
+            if (m_timer_period > 0 && (!m_settings.stop || m_timer_due < until))
+                until = m_timer_due;
             m_wake_signal.wait_until(lock, until, [this] { return m_woken; });
         } else {
             m_wake_signal.wait(lock, [this] { return m_woken; });

@@ -63,9 +63,14 @@ std::string tiny_png(std::string_view tag) {
 // A 1x1 GIF with a comment extension holding the tag.
 std::string tiny_gif(std::string_view tag) {
     std::string comment(tag.substr(0, 200));
-    std::string out = from_hex("474946383961010001008000000000" "00FFFFFF");
-    out += from_hex("21FE") + std::string{static_cast<char>(comment.size())} + comment + std::string(1, '\0');
-    out += from_hex("2C000000000100010000020244" "01003B");
+    std::string out = from_hex(
+        "474946383961010001008000000000"
+        "00FFFFFF");
+    out += from_hex("21FE") + std::string{static_cast<char>(comment.size())} + comment +
+           std::string(1, '\0');
+    out += from_hex(
+        "2C000000000100010000020244"
+        "01003B");
     return out;
 }
 
@@ -78,19 +83,20 @@ std::string tiny_picture(std::string_view kind, std::string_view tag) {
 }
 
 FakeMarket::FakeMarket() {
-    m_server.server().Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-        std::string host = request.get_header_value("Host");
-        if (size_t colon = host.find(':'); colon != std::string::npos) host.resize(colon);
-        std::lock_guard lock(m_mutex);
-        std::string k = key(host, request.path);
-        m_requests[k] += 1;
-        auto found = m_resources.find(k);
-        if (found == m_resources.end()) {
-            response.status = 404;
-            return;
-        }
-        response.set_content(found->second.body, found->second.content_type.c_str());
-    });
+    m_server.server().Get(
+        ".*", [this](const httplib::Request& request, httplib::Response& response) {
+            std::string host = request.get_header_value("Host");
+            if (size_t colon = host.find(':'); colon != std::string::npos) host.resize(colon);
+            std::lock_guard lock(m_mutex);
+            std::string k = key(host, request.path);
+            m_requests[k] += 1;
+            auto found = m_resources.find(k);
+            if (found == m_resources.end()) {
+                response.status = 404;
+                return;
+            }
+            response.set_content(found->second.body, found->second.content_type.c_str());
+        });
 }
 
 FakeMarket::~FakeMarket() { stop(); }
@@ -99,7 +105,8 @@ std::string FakeMarket::key(std::string_view host, std::string_view path) {
     return std::string(host) + std::string(path);
 }
 
-void FakeMarket::add(std::string host, std::string path, std::string body, std::string content_type) {
+void FakeMarket::add(std::string host, std::string path, std::string body,
+                     std::string content_type) {
     std::lock_guard lock(m_mutex);
     m_resources[key(host, path)] = Resource{std::move(body), std::move(content_type)};
 }

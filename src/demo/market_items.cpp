@@ -56,9 +56,11 @@ constexpr const char* kTaobaoDescription =
     "<p><img src=\"http://img.alicdn.com/imgextra/i3/1001/d3.jpg\" />纯棉面料，亲肤透气</p>\\\r\n"
     "<p><a href=\"http://item.taobao.com/item.htm?id=1001\">返回宝贝页</a></p>';";
 
-constexpr const char* kTaobaoLocation = R"(TShop.Setup({"delivery":{"sendCity":"浙江杭州","fee":"0.00"}});)";
+constexpr const char* kTaobaoLocation =
+    R"(TShop.Setup({"delivery":{"sendCity":"浙江杭州","fee":"0.00"}});)";
 
-constexpr const char* kTaobaoStyleSheet = R"(.shop-banner{background:url(http://img.alicdn.com/shop/1001/banner.jpg) no-repeat;}
+constexpr const char* kTaobaoStyleSheet =
+    R"(.shop-banner{background:url(http://img.alicdn.com/shop/1001/banner.jpg) no-repeat;}
 .shop-logo{background:url('http://img.alicdn.com/shop/1001/logo.png');}
 .shop-icon{background:url(/img/local.png);}
 .shop-secure{background:url(https://img.alicdn.com/shop/1001/secure.gif);}
@@ -102,11 +104,13 @@ TShop.Setup({"valItemInfo":{"skuMap":{";1627207:3232483;":{"price":"199.00","sto
 </html>
 )";
 
-constexpr const char* kTmallStyleSheet = R"(.tm-bg{background:url(http://img.alicdn.com/shop/2002/bg.gif) repeat-x;}
+constexpr const char* kTmallStyleSheet =
+    R"(.tm-bg{background:url(http://img.alicdn.com/shop/2002/bg.gif) repeat-x;}
 .tm-stripe{background-image:url("http://img.alicdn.com/shop/2002/stripe.png");}
 )";
 
-constexpr const char* kTmallExtraStyleSheet = R"(.tm-badge{background:url(http://img.alicdn.com/shop/2002/badge.jpg) no-repeat;}
+constexpr const char* kTmallExtraStyleSheet =
+    R"(.tm-badge{background:url(http://img.alicdn.com/shop/2002/badge.jpg) no-repeat;}
 )";
 
 // ---- 1688: detail.1688.com, description through data-tfs-url ----
@@ -137,7 +141,8 @@ constexpr const char* k1688Page = R"(<!DOCTYPE html>
 </html>
 )";
 
-constexpr const char* k1688StyleSheet = R"(.offer-bg{background:url(http://cbu01.alicdn.com/img/ibank/3003/offer-bg.jpg) no-repeat;}
+constexpr const char* k1688StyleSheet =
+    R"(.offer-bg{background:url(http://cbu01.alicdn.com/img/ibank/3003/offer-bg.jpg) no-repeat;}
 )";
 
 std::string host_of(const std::string& address) {
@@ -151,9 +156,7 @@ std::string path_of(const std::string& address) {
     return path.substr(0, path.find('?'));
 }
 
-std::string kind_of(const std::string& address) {
-    return address.substr(address.rfind('.') + 1);
-}
+std::string kind_of(const std::string& address) { return address.substr(address.rfind('.') + 1); }
 
 std::vector<MarketItem> make_items() {
     std::vector<MarketItem> items(3);
@@ -179,7 +182,8 @@ std::vector<MarketItem> make_items() {
     for (int i = 1; i <= 12; ++i) {
         std::string number = (i < 10 ? "0" : "") + std::to_string(i);
         std::string extension = i == 3 ? "png" : i == 7 ? "gif" : "jpg";
-        tmall.description_pictures.push_back("http://img.alicdn.com/imgextra/i4/2002/t" + number + "." + extension);
+        tmall.description_pictures.push_back("http://img.alicdn.com/imgextra/i4/2002/t" + number +
+                                             "." + extension);
     }
     tmall.style_sheet_pictures = {"http://img.alicdn.com/shop/2002/bg.gif",
                                   "http://img.alicdn.com/shop/2002/stripe.png",
@@ -193,7 +197,8 @@ std::vector<MarketItem> make_items() {
                          "http://cbu01.alicdn.com/img/ibank/3003/bag2.jpg"};
     for (int i = 1; i <= 11; ++i) {
         std::string number = (i < 10 ? "0" : "") + std::to_string(i);
-        ali.description_pictures.push_back("http://cbu01.alicdn.com/img/ibank/3003/d" + number + ".jpg");
+        ali.description_pictures.push_back("http://cbu01.alicdn.com/img/ibank/3003/d" + number +
+                                           ".jpg");
     }
     ali.style_sheet_pictures = {"http://cbu01.alicdn.com/img/ibank/3003/offer-bg.jpg"};
     ali.description_host = "img.china.alibaba.com";
@@ -244,12 +249,14 @@ void add_demo_items(FakeMarket& market) {
     const std::string script = "application/javascript; charset=gbk";
 
     market.add(host_of(taobao.address), path_of(taobao.address), gbk_text(kTaobaoPage), html);
-    market.add(taobao.description_host, taobao.description_path, gbk_text(kTaobaoDescription), script);
+    market.add(taobao.description_host, taobao.description_path, gbk_text(kTaobaoDescription),
+               script);
     market.add("dsc.taobaocdn.com", "/location/1001.js", gbk_text(kTaobaoLocation), script);
     market.add("assets.taobaocdn.com", "/shop/1001/theme.css", kTaobaoStyleSheet, css);
 
     market.add(host_of(tmall.address), path_of(tmall.address), gbk_text(kTmallPage), html);
-    market.add(tmall.description_host, tmall.description_path, gbk_text(tmall_description(tmall)), script);
+    market.add(tmall.description_host, tmall.description_path, gbk_text(tmall_description(tmall)),
+               script);
     market.add("assets.tmall.com", "/shop/2002/tmall.css", kTmallStyleSheet, css);
     market.add("assets.tmall.com", "/shop/2002/tmall-extra.css", kTmallExtraStyleSheet, css);
 

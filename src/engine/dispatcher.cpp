@@ -6,11 +6,11 @@
 #include "base/gbk_text.h"
 #include "base/text_number.h"
 #include "base/threads.h"
+#include "engine/package_localizer.h"
+#include "engine/picture_worker.h"
 #include "harvest/composite_package.h"
 #include "harvest/harvest_item.h"
 #include "harvest/harvest_paths.h"
-#include "engine/package_localizer.h"
-#include "engine/picture_worker.h"
 #include "package/data_package.h"
 #include "window/batch_report.h"
 #include "window/window_texts.h"
@@ -120,7 +120,8 @@ void start_batch(MainWindow& window) {
     window.outcome().reset();
     window.clear_stop();
 
-    window.set_status_text(status_message(job, join_text({kCreatingFolder, job.batch_folder_name})));
+    window.set_status_text(
+        status_message(job, join_text({kCreatingFolder, job.batch_folder_name})));
     const Text save_folder = window.save_folder_text();
     create_directory(join_text({save_folder, "\\", job.batch_folder_name}));
     window.begin_outcome_files(batch_folder_path(save_folder, job.batch_folder_name));
@@ -137,8 +138,8 @@ void dispatch_next(MainWindow& window) {
         return;
     }
     job.current_address = job.address_list.at(job.current_index);
-    job.progress_tag = join_text(
-        {number_to_text(job.current_index), "/", number_to_text(job.address_count)});
+    job.progress_tag =
+        join_text({number_to_text(job.current_index), "/", number_to_text(job.address_count)});
 
     const WorkerKind kind = classify_address(job.current_address);
     auto worker = worker_for(kind);

@@ -110,8 +110,7 @@ void localize_package(MainWindow& window) {
 
         const Bytes package_bytes = read_file(package_path);
         if (package_bytes.empty()) window.current_address_failed({FailureReason::Other});
-        const Text package_text =
-            bytes_to_text(convert_encoding(package_bytes, "UCS-2", "CP936"));
+        const Text package_text = bytes_to_text(convert_encoding(package_bytes, "UCS-2", "CP936"));
 
         PictureRun run(window);
         for (const PictureMarker& marker : kDetailMarkers) {

@@ -109,7 +109,8 @@ void download_picture(MainWindow& window) {
 
         int new_files = 0;
         PrefetchScope ahead(picture_run_window());
-        save_picture(window, single_picture(job.current_address, picture_folder(window), &new_files));
+        save_picture(window,
+                     single_picture(job.current_address, picture_folder(window), &new_files));
     });
 }
 

@@ -30,9 +30,10 @@ struct DescriptionSource {
 
 constexpr DescriptionSource kTaobaoSource{"g_config.dynamicScript(\"", "g_config.dynamicScript(\"",
                                           DescriptionNaming::FromZero, false, 0};
-constexpr DescriptionSource kTmallSource{"descUrl", "descUrl\":\"", DescriptionNaming::FromZero, true, 0};
-constexpr DescriptionSource k1688Source{"data-tfs-url=", "data-tfs-url=\"", DescriptionNaming::FromOne,
-                                        true, 60};
+constexpr DescriptionSource kTmallSource{"descUrl", "descUrl\":\"", DescriptionNaming::FromZero,
+                                         true, 0};
+constexpr DescriptionSource k1688Source{"data-tfs-url=", "data-tfs-url=\"",
+                                        DescriptionNaming::FromOne, true, 60};
 
 // The description address of a newer page form, read into the facts: its
 // pictures are named as the marketplace's classic descriptions name theirs.
@@ -154,12 +155,13 @@ void handle_source(MainWindow& window, ItemHarvest& harvest, const DescriptionSo
         const Text& picture_address = reference.address;
         if (!names_picture(picture_address)) continue;
         coming_count += 1;
-        Text file_name = window.options().smart_category_save()
-                             ? description_picture_name(source.naming, coming_count,
-                                                        coming.next_number(),
-                                                        picture_extension(picture_address))
-                             : server_file_name(picture_address);
-        coming.add({.address = picture_address, .file_name = file_name, .folder = description_folder});
+        Text file_name =
+            window.options().smart_category_save()
+                ? description_picture_name(source.naming, coming_count, coming.next_number(),
+                                           picture_extension(picture_address))
+                : server_file_name(picture_address);
+        coming.add(
+            {.address = picture_address, .file_name = file_name, .folder = description_folder});
     }
     PrefetchScope ahead(coming.addresses());
 
@@ -170,10 +172,10 @@ void handle_source(MainWindow& window, ItemHarvest& harvest, const DescriptionSo
         if (!names_picture(picture_address)) continue;
         Text extension = picture_extension(picture_address);
         picture_count += 1;
-        Text file_name = window.options().smart_category_save()
-                             ? description_picture_name(source.naming, picture_count, picture_number,
-                                                        extension)
-                             : server_file_name(picture_address);
+        Text file_name =
+            window.options().smart_category_save()
+                ? description_picture_name(source.naming, picture_count, picture_number, extension)
+                : server_file_name(picture_address);
         const PictureSave picture{.address = picture_address,
                                   .file_name = file_name,
                                   .folder = description_folder,
@@ -229,7 +231,8 @@ void description_stage(MainWindow& window, ItemHarvest& harvest) {
     };
 
     auto handle = [&](const DescriptionSource& source) {
-        Text address = split_text(split_text(harvest.page_text, source.split_marker).at(2), "\"").at(1);
+        Text address =
+            split_text(split_text(harvest.page_text, source.split_marker).at(2), "\"").at(1);
         bool classic = address.substr(0, 7) == "http://";
         handle_source(window, harvest, source, address, classic, description_folder, smart_layout);
     };

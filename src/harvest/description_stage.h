@@ -2,8 +2,8 @@
 #pragma once
 
 #include "base/gbk_text.h"
-#include "window/main_window.h"
 #include "harvest/item_harvest.h"
+#include "window/main_window.h"
 
 namespace qinghe {
 

@@ -85,8 +85,9 @@ std::vector<std::string> coming_package_pictures(
         if (!brought.insert(ascii_lower(name)).second) continue;
         bool on_disk = false;
         for (const Text& spelling : {name, ascii_lower(name), to_upper_text(name)}) {
-            on_disk = on_disk || file_exists(join_text({harvest.package_folder_path, spelling,
-                                                        kPictureExtension}));
+            on_disk =
+                on_disk ||
+                file_exists(join_text({harvest.package_folder_path, spelling, kPictureExtension}));
         }
         if (!on_disk) addresses.push_back(address);
     }
@@ -125,8 +126,8 @@ void write_package(MainWindow& window, const ItemHarvest& harvest) {
         return;
     }
     package.add_composite_row();
-    const Text path = join_text(
-        {window.save_folder_text(), "\\", window.job().batch_folder_name, "\\", kCompositePackageFileName});
+    const Text path = join_text({window.save_folder_text(), "\\", window.job().batch_folder_name,
+                                 "\\", kCompositePackageFileName});
     // A batch's file may grow to tens of megabytes and takes each new row at
     // its start: it is written whole, not at every item (finish_batch
     // completes it).
@@ -163,7 +164,8 @@ void export_item_package(MainWindow& window, ItemHarvest& harvest) {
     if (!row.location && kind == MarketplaceKind::Taobao && harvest.facts.location.empty()) {
         // Taobao pages of 2017 to 2020 name their location in the sib answer.
         const Text sib = sib_location_address(page, listing_address(address, &harvest.facts));
-        if (!sib.empty()) row.fetched_location = location_from_script(page_to_gbk(fetch_script(sib)));
+        if (!sib.empty())
+            row.fetched_location = location_from_script(page_to_gbk(fetch_script(sib)));
     }
     if (options.remove_hyperlinks()) {
         window.set_status_text(status_message(window.job(), stripping));

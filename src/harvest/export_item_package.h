@@ -1,8 +1,8 @@
 // The data package export stage, run inside the description stage.
 #pragma once
 
-#include "window/main_window.h"
 #include "harvest/item_harvest.h"
+#include "window/main_window.h"
 
 namespace qinghe {
 

@@ -10,10 +10,10 @@
 #include "base/pattern.h"
 #include "base/web.h"
 #include "harvest/description_stage.h"
+#include "harvest/export_item_package.h"
 #include "harvest/harvest_paths.h"
 #include "harvest/main_picture_stage.h"
 #include "harvest/other_picture_stage.h"
-#include "harvest/export_item_package.h"
 #include "harvest/saved_item_page.h"
 #include "package/blocked_page.h"
 #include "package/item_facts_reader.h"
@@ -37,8 +37,8 @@ constexpr std::string_view kLinkPattern = "http(.*?)\"";
 // Markers of the item in the classic page forms: the gallery and the three
 // description sources.
 constexpr std::string_view kClassicGalleryMarkers[] = {"id=\"J_UlThumb\"", "nav nav-tabs fd-clr"};
-constexpr std::string_view kClassicDescriptionMarkers[] = {"g_config.dynamicScript(\"", "descUrl\":\"",
-                                                           "data-tfs-url=\""};
+constexpr std::string_view kClassicDescriptionMarkers[] = {"g_config.dynamicScript(\"",
+                                                           "descUrl\":\"", "data-tfs-url=\""};
 
 void set_up(MainWindow& window, ItemHarvest& harvest) {
     window.set_start_caption(busy_start_caption());
@@ -92,8 +92,8 @@ bool is_blocked(const ItemHarvest& harvest) {
         // A block page has a <title> of its own ("验证", "security-X5"): only
         // a title read along with other facts of the item counts.
         .has_title = harvest.facts.found && !harvest.facts.title.empty(),
-        .has_gallery = !harvest.facts.gallery.empty() ||
-                       holds_any(harvest.page_text, kClassicGalleryMarkers),
+        .has_gallery =
+            !harvest.facts.gallery.empty() || holds_any(harvest.page_text, kClassicGalleryMarkers),
         .has_description_address = !harvest.facts.description_address.empty() ||
                                    holds_any(harvest.page_text, kClassicDescriptionMarkers),
     };
@@ -125,7 +125,8 @@ void identify(MainWindow& window, ItemHarvest& harvest) {
     }
     // The id and the title come from the web: the folder name must stay one
     // path element the file system accepts, whatever they hold.
-    if (!harvest.item_folder_name.empty()) harvest.item_folder_name = usable_name(harvest.item_folder_name);
+    if (!harvest.item_folder_name.empty())
+        harvest.item_folder_name = usable_name(harvest.item_folder_name);
 
     PatternObject pattern;
     if (compile_pattern(pattern, kLinkPattern)) {
@@ -144,9 +145,12 @@ void make_folder_paths(MainWindow& window, ItemHarvest& harvest) {
     if (options.package_kind() == PackageKind::Composite && options.export_data_package()) {
         harvest.package_folder_path = child_folder_path(batch_path, kCompositeFolder);
         create_directory(without_separator(harvest.package_folder_path));
-    } else if (options.package_kind() == PackageKind::Independent && options.export_data_package()) {
-        harvest.package_folder_path = child_folder_path(harvest.item_folder_path, kIndependentFolder);
-        if (!harvest.item_folder_name.empty()) create_directory(without_separator(harvest.item_folder_path));
+    } else if (options.package_kind() == PackageKind::Independent &&
+               options.export_data_package()) {
+        harvest.package_folder_path =
+            child_folder_path(harvest.item_folder_path, kIndependentFolder);
+        if (!harvest.item_folder_name.empty())
+            create_directory(without_separator(harvest.item_folder_path));
         create_directory(without_separator(harvest.package_folder_path));
     }
 }

@@ -34,7 +34,8 @@ bool ends_in_separator(std::string_view path) {
 }
 
 Text batch_folder_path(std::string_view save_folder, std::string_view batch_folder_name) {
-    if (ends_in_separator(save_folder)) return join_text({save_folder, batch_folder_name, kSeparator});
+    if (ends_in_separator(save_folder))
+        return join_text({save_folder, batch_folder_name, kSeparator});
     return join_text({save_folder, kSeparator, batch_folder_name, kSeparator});
 }
 
@@ -57,7 +58,8 @@ Text usable_name(std::string_view name, int max_bytes) {
     std::string_view whole = safe;
     size_t dot = whole.rfind('.');
     std::string_view extension;
-    if (dot != std::string_view::npos && whole.size() - dot <= 5 && dot > 0) extension = whole.substr(dot);
+    if (dot != std::string_view::npos && whole.size() - dot <= 5 && dot > 0)
+        extension = whole.substr(dot);
     for (char c : extension) {
         if (static_cast<unsigned char>(c) >= 0x80) {
             extension = {};

@@ -82,12 +82,13 @@ void main_picture_stage(MainWindow& window, ItemHarvest& harvest) {
         const Text address = clean_main_picture_address(link);
         for (std::string_view extension : kPictureExtensions) {
             if (find_text(address, extension) < 1) continue;
-            coming.add({.address = address,
-                        .file_name = window.options().smart_category_save()
-                                         ? join_text({number_to_text(coming.next_number()), extension})
-                                         : server_file_name(address),
-                        .folder = picture_folder,
-                        .checked_folder = harvest.item_folder_path});
+            coming.add(
+                {.address = address,
+                 .file_name = window.options().smart_category_save()
+                                  ? join_text({number_to_text(coming.next_number()), extension})
+                                  : server_file_name(address),
+                 .folder = picture_folder,
+                 .checked_folder = harvest.item_folder_path});
         }
     }
     PrefetchScope ahead(coming.addresses());

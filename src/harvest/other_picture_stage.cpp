@@ -21,13 +21,15 @@ constexpr std::string_view kLinkPattern = "http(.*?)\"";
 constexpr std::string_view kSheetPattern = "http:\\/\\/(.*?)\\)";
 
 constexpr std::string_view kQuoteChars[] = {")", "'", "\""};
-constexpr std::string_view kPageLinkSuffixes[] = {"_30x30.jpg", "_160x160.jpg", "_40x40.jpg", "_.webp"};
+constexpr std::string_view kPageLinkSuffixes[] = {"_30x30.jpg", "_160x160.jpg", "_40x40.jpg",
+                                                  "_.webp"};
 
 std::vector<Text> all_matches(std::string_view pattern_text, const Text& text) {
     std::vector<Text> matches;
     PatternObject pattern;
     if (!compile_pattern(pattern, pattern_text)) return matches;
-    for (const MatchResult& result : search_all(pattern, text)) matches.push_back(match_text(result, text));
+    for (const MatchResult& result : search_all(pattern, text))
+        matches.push_back(match_text(result, text));
     return matches;
 }
 
@@ -71,7 +73,8 @@ void save_sheet_pictures(MainWindow& window, ItemHarvest& harvest, const Text& s
                          const Text& sheet_address, const SheetPictures& into) {
     std::vector<Text> addresses;
     for (const Text& entry : all_matches(kSheetPattern, sheet)) {
-        if (find_text(entry, ".jpg") < 1 && find_text(entry, ".gif") < 1 && find_text(entry, ".png") < 1) {
+        if (find_text(entry, ".jpg") < 1 && find_text(entry, ".gif") < 1 &&
+            find_text(entry, ".png") < 1) {
             continue;
         }
         addresses.push_back(without_quotes(entry));
@@ -102,8 +105,9 @@ void save_sheet_pictures(MainWindow& window, ItemHarvest& harvest, const Text& s
 // them now; the smart layout creates both.
 SheetPictures sheet_folders(MainWindow& window, const ItemHarvest& harvest, int* picture_number) {
     const BatchJob& job = window.job();
-    Text item_folder_path = child_folder_path(
-        batch_folder_path(window.save_folder_text(), job.batch_folder_name), harvest.item_folder_name);
+    Text item_folder_path =
+        child_folder_path(batch_folder_path(window.save_folder_text(), job.batch_folder_name),
+                          harvest.item_folder_name);
     Text other_folder = item_folder_path;
     if (!harvest.item_folder_name.empty()) {
         other_folder = child_folder_path(item_folder_path, kOtherPictureFolder);

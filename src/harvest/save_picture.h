@@ -26,8 +26,8 @@ enum class Counting {
 // One picture to save. The file is folder + file_name; a file of that name
 // in checked_folder (empty: folder) means the picture is there already.
 struct PictureSave {
-    Text address{};         // fetched as it is
-    Text file_name{};       // empty: the address names no file, nothing happens after the listing
+    Text address{};    // fetched as it is
+    Text file_name{};  // empty: the address names no file, nothing happens after the listing
     Text folder{};
     Text checked_folder{};
     FileListing listing = FileListing::BeforeCheck;

@@ -65,9 +65,7 @@ MarketplaceKind detect_marketplace(std::string_view page_text, std::string_view 
     return by_page;
 }
 
-bool is_1688_address(std::string_view address) {
-    return find_text(address, kDomain1688) > 0;
-}
+bool is_1688_address(std::string_view address) { return find_text(address, kDomain1688) > 0; }
 
 Text extract_title(std::string_view page_text) {
     // A "<title>" with nothing after it has no second element; TextList::at
@@ -76,8 +74,8 @@ Text extract_title(std::string_view page_text) {
     // Suffixes and separators removed from a title, in this order.
     static const Text kRemoved[] = {gbk_text("-淘宝网"), gbk_text("-tmall.com天猫"), "...", "-"};
     // Characters a folder name cannot hold; each becomes one space, in this order.
-    static const Text kBlanked[] = {"/", "\\", "|", "*", "&", ".", "@", ">", "<",
-                                    gbk_text("《"), gbk_text("》")};
+    static const Text kBlanked[] = {"/", "\\",           "|",           "*", "&", ".", "@", ">",
+                                    "<", gbk_text("《"), gbk_text("》")};
     for (const Text& removed : kRemoved) title = replace_text(title, removed);
     for (const Text& blanked : kBlanked) title = replace_text(title, blanked, " ");
     // Page preparation turned every ")" into a double quote; give it back.

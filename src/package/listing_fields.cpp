@@ -10,7 +10,7 @@ namespace qinghe {
 
 namespace {
 
-constexpr std::string_view kDescUrl = "descUrl";                   // Tmall page
+constexpr std::string_view kDescUrl = "descUrl";                        // Tmall page
 constexpr std::string_view kDynamicScript = "g_config.dynamicScript(";  // Taobao page
 constexpr std::string_view kCategoryStart = "%5f";
 constexpr std::string_view kShopStart = "shopId=";
@@ -47,25 +47,26 @@ Text property_text(std::string_view page, std::string_view marker) {
 
 Text category_and_shop_run(std::string_view page) {
     if (!contains_text(page, kDescUrl) && !contains_text(page, kDynamicScript)) return "0,0,0,";
-    return join_text({whole_characters(text_between(page, kCategoryStart, "&")), ",", kQuotePlaceholder,
-                      whole_characters(text_between(page, kShopStart, ";")), kQuotePlaceholder, ",", "0,"});
+    return join_text({whole_characters(text_between(page, kCategoryStart, "&")), ",",
+                      kQuotePlaceholder, whole_characters(text_between(page, kShopStart, ";")),
+                      kQuotePlaceholder, ",", "0,"});
 }
 
 std::optional<Text> location_text(std::string_view page, MarketplaceKind kind,
                                   const ScriptFetcher& fetch_script) {
     switch (kind) {
-    case MarketplaceKind::Tmall:
-        if (!contains_text(page, kTmallRegion)) return std::nullopt;
-        return text_between(page, kTmallRegion, "\"");
-    case MarketplaceKind::Taobao: {
-        if (!contains_text(page, kTaobaoScriptAddress)) return std::nullopt;
-        const Text address = text_between(page, kTaobaoScriptAddress, "\"");
-        const Text script = fetch_script ? bytes_to_text(fetch_script(address)) : Text{};
-        return location_from_script(script);
-    }
-    case MarketplaceKind::Ali1688:
-        if (!contains_text(page, kAliDeliveryAddress)) return std::nullopt;
-        return remove_text(text_between(page, kAliDeliveryAddress, "</span>"), " ");
+        case MarketplaceKind::Tmall:
+            if (!contains_text(page, kTmallRegion)) return std::nullopt;
+            return text_between(page, kTmallRegion, "\"");
+        case MarketplaceKind::Taobao: {
+            if (!contains_text(page, kTaobaoScriptAddress)) return std::nullopt;
+            const Text address = text_between(page, kTaobaoScriptAddress, "\"");
+            const Text script = fetch_script ? bytes_to_text(fetch_script(address)) : Text{};
+            return location_from_script(script);
+        }
+        case MarketplaceKind::Ali1688:
+            if (!contains_text(page, kAliDeliveryAddress)) return std::nullopt;
+            return remove_text(text_between(page, kAliDeliveryAddress, "</span>"), " ");
     }
     return std::nullopt;
 }
@@ -78,8 +79,8 @@ Text location_from_script(std::string_view script) {
 Text location_run(const std::optional<Text>& location) {
     if (!location) return "||||||,||||||,";
     const Text whole = whole_characters(*location);
-    return join_text({kQuotePlaceholder, left_characters(whole, 4), "|||,|||", right_characters(whole, 4),
-                      kQuotePlaceholder, ","});
+    return join_text({kQuotePlaceholder, left_characters(whole, 4), "|||,|||",
+                      right_characters(whole, 4), kQuotePlaceholder, ","});
 }
 
 Text split_location_run(std::string_view location) {
@@ -100,16 +101,12 @@ bool names_division_suffix(std::string_view location) {
 Text price_text(std::string_view page, MarketplaceKind kind) {
     Text p;
     switch (kind) {
-    case MarketplaceKind::Tmall:
-        p = text_between(page, kTmallPrice, "</span>");
-        break;
-    case MarketplaceKind::Taobao:
-        p = text_between(page, kTaobaoPrice, "</");
-        break;
-    case MarketplaceKind::Ali1688:
-        if (!contains_text(page, kAliPrice)) return "0";
-        p = text_between(page, kAliPrice, "</");
-        break;
+        case MarketplaceKind::Tmall: p = text_between(page, kTmallPrice, "</span>"); break;
+        case MarketplaceKind::Taobao: p = text_between(page, kTaobaoPrice, "</"); break;
+        case MarketplaceKind::Ali1688:
+            if (!contains_text(page, kAliPrice)) return "0";
+            p = text_between(page, kAliPrice, "</");
+            break;
     }
     if (contains_text(p, kPriceRange)) p = text_before(p, kPriceRange);
     return p;
@@ -165,7 +162,8 @@ Text selling_point(std::string_view page) {
     Text s;
     for (const std::string_view start : {kSubtitle, kParagraph}) {
         if (!contains_text(page, start)) continue;
-        s = trim_text(remove_text(remove_text(text_between(page, start, kParagraphEnd), kNbsp), "\r\n"));
+        s = trim_text(
+            remove_text(remove_text(text_between(page, start, kParagraphEnd), kNbsp), "\r\n"));
         break;
     }
     s = remove_text(s, " ");

@@ -11,7 +11,7 @@ namespace {
 enum class Division { Province, Municipality, AutonomousRegion, SpecialRegion };
 
 struct DivisionRow {
-    const char* name;  // the short name, as the marketplaces write it first
+    const char* name;         // the short name, as the marketplaces write it first
     const char* full_suffix;  // what follows the short name in the full name
     Division kind;
 };

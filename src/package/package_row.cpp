@@ -39,9 +39,9 @@ Text double_quotes(std::string_view text) {
 
 Text assemble_package_row(const PackageRowFields& f) {
     const Text description = double_quotes(whole_characters(f.description));
-    const Text sale_values = f.has_sale_values
-                                 ? join_text({kQuote, whole_characters(f.sale_values), kCloseQuoted})
-                                 : Text(kNoSaleValues);
+    const Text sale_values =
+        f.has_sale_values ? join_text({kQuote, whole_characters(f.sale_values), kCloseQuoted})
+                          : Text(kNoSaleValues);
     Text row;
     row.reserve(description.size() + 2048);
     row += join_text({kQuote, whole_characters(f.title), kCloseQuoted});
@@ -50,11 +50,12 @@ Text assemble_package_row(const PackageRowFields& f) {
     row += description;
     row += kCloseQuoted;
     row += sale_values;
-    row += join_text({kColumns23To25, f.modified, kColumns25To27, f.picture_status, kColumns27To29,
-                      f.main_picture_entries, f.attribute_picture_entries, kColumns29To31,
-                      whole_characters(f.sku_props), kColumns31To33, whole_characters(f.input_values),
-                      kBetweenQuoted, whole_characters(f.outer_id), kBetweenQuoted,
-                      whole_characters(f.property_names), kColumns35To36});
+    row +=
+        join_text({kColumns23To25, f.modified, kColumns25To27, f.picture_status, kColumns27To29,
+                   f.main_picture_entries, f.attribute_picture_entries, kColumns29To31,
+                   whole_characters(f.sku_props), kColumns31To33, whole_characters(f.input_values),
+                   kBetweenQuoted, whole_characters(f.outer_id), kBetweenQuoted,
+                   whole_characters(f.property_names), kColumns35To36});
     row += join_text({whole_characters(f.item_id), kColumns38To39, whole_characters(f.user_name),
                       kColumns41To58, whole_characters(f.subtitle), kQuote});
     return row;

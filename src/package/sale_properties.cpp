@@ -58,7 +58,8 @@ SaleValue read_sale_value(const Text& piece) {
     value.name = remove_text(value.name, "\"");
     if (contains_text(piece, kPictureStart)) {
         Text address = text_between(piece, kPictureStart, "\"");
-        for (const std::string_view ending : kAttributeThumbnailEndings) address = remove_text(address, ending);
+        for (const std::string_view ending : kAttributeThumbnailEndings)
+            address = remove_text(address, ending);
         value.picture_address = address;
     }
     return value;
@@ -71,7 +72,8 @@ SaleValues find_sale_values(std::string_view page) {
     if (!contains_text(page, kSaleValueStart)) return result;
     result.present = true;
     const TextList pieces = split_text(page, kSaleValueStart);
-    for (int i = 2; i <= pieces.count(); ++i) result.values.push_back(read_sale_value(pieces.at(i)));
+    for (int i = 2; i <= pieces.count(); ++i)
+        result.values.push_back(read_sale_value(pieces.at(i)));
     return result;
 }
 
@@ -90,9 +92,13 @@ Text property_names_text(const std::vector<SaleValue>& values) {
     return text;
 }
 
-Text main_picture_name(std::string_view address) { return md5_hex(text_to_bytes(last_segment(address))); }
+Text main_picture_name(std::string_view address) {
+    return md5_hex(text_to_bytes(last_segment(address)));
+}
 
-Text attribute_picture_name(std::string_view address) { return to_upper_text(main_picture_name(address)); }
+Text attribute_picture_name(std::string_view address) {
+    return to_upper_text(main_picture_name(address));
+}
 
 Text attribute_picture_entry(const Text& picture_name, const Text& value_id) {
     return join_text({picture_name, ":2:0:", value_id, "|;"});
@@ -112,7 +118,8 @@ std::vector<MainPicture> find_main_pictures(std::string_view page) {
         const TextList pieces = split_text(region, branch.split_marker);
         for (int i = 2; i <= pieces.count(); ++i) {
             const Text cut = text_before(pieces.at(i), branch.cut_marker);
-            pictures.push_back({join_text({branch.fetch_prefix, cut, branch.fetch_suffix}), main_picture_name(cut)});
+            pictures.push_back({join_text({branch.fetch_prefix, cut, branch.fetch_suffix}),
+                                main_picture_name(cut)});
         }
         return pictures;
     }
@@ -195,7 +202,8 @@ std::vector<SaleValue> sale_values_from_facts(const ItemFacts& facts) {
     for (size_t p = 0; p < facts.sku_properties.size(); ++p) {
         for (size_t v = 0; v < facts.sku_properties[p].values.size(); ++v) {
             const SkuValue& value = facts.sku_properties[p].values[v];
-            values.push_back({value_id_at(facts, p, v), remove_text(value.name, "\""), value.picture});
+            values.push_back(
+                {value_id_at(facts, p, v), remove_text(value.name, "\""), value.picture});
         }
     }
     return values;
@@ -213,7 +221,8 @@ Text sale_combinations_from_facts(const ItemFacts& facts) {
 
 std::vector<MainPicture> main_pictures_from_facts(const ItemFacts& facts) {
     std::vector<MainPicture> pictures;
-    for (const Text& address : facts.gallery) pictures.push_back({address, main_picture_name(address)});
+    for (const Text& address : facts.gallery)
+        pictures.push_back({address, main_picture_name(address)});
     return pictures;
 }
 

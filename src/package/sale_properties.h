@@ -15,13 +15,13 @@ namespace qinghe {
 
 // One "<li data-value=...>" element of the page's sale property list.
 struct SaleValue {
-    Text value_id;          // "pid:vid"
-    Text name;              // title attribute or span text, quotes removed; may be empty
-    Text picture_address;   // "background:url(" address without its thumbnail ending; may be empty
+    Text value_id;         // "pid:vid"
+    Text name;             // title attribute or span text, quotes removed; may be empty
+    Text picture_address;  // "background:url(" address without its thumbnail ending; may be empty
 };
 
 struct SaleValues {
-    bool present = false;  // the page has "<li data-value=\""
+    bool present = false;           // the page has "<li data-value=\""
     std::vector<SaleValue> values;  // page order
 };
 

@@ -159,7 +159,7 @@ void collect_search_shop(const std::shared_ptr<State>& state, std::uint64_t run,
     int pages = list_page_count(kind, first);
     if (pages < 0) {
         const Text& message = is_blocked_first_page(kind, first) ? shop_texts::kBlockedBySite
-                                                                  : shop_texts::kNetworkTimeout;
+                                                                 : shop_texts::kNetworkTimeout;
         state->post([&message](ShopControls& c) { c.show_message(message); });
         return;
     }

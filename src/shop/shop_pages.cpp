@@ -73,9 +73,9 @@ void add_newer_item_ids(const ShopMarkers& markers, const Text& page, std::vecto
 
 const ShopMarkers& shop_markers(ShopKind kind) {
     switch (kind) {
-    case ShopKind::Tmall: return kTmallMarkers;
-    case ShopKind::Taobao: return kTaobaoMarkers;
-    case ShopKind::Ali1688: break;
+        case ShopKind::Tmall: return kTmallMarkers;
+        case ShopKind::Taobao: return kTaobaoMarkers;
+        case ShopKind::Ali1688: break;
     }
     return k1688Markers;
 }

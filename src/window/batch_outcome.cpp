@@ -7,23 +7,15 @@ namespace qinghe {
 
 Failure fetch_failure(const FetchResult& result) {
     switch (result.error) {
-    case FetchError::None:
-        break;
-    case FetchError::TimedOut:
-        return {FailureReason::TimedOut};
-    case FetchError::Broken:
-        return {FailureReason::Broken};
-    case FetchError::NoConnection:
-        return {FailureReason::NoConnection};
-    case FetchError::NotSent:
-    case FetchError::RedirectRefused:
-        return {FailureReason::Refused};
-    case FetchError::TooManyRedirects:
-        return {FailureReason::TooManyRedirects};
-    case FetchError::BodyTooLarge:
-        return {FailureReason::TooLarge};
-    case FetchError::Other:
-        return {FailureReason::Other};
+        case FetchError::None: break;
+        case FetchError::TimedOut: return {FailureReason::TimedOut};
+        case FetchError::Broken: return {FailureReason::Broken};
+        case FetchError::NoConnection: return {FailureReason::NoConnection};
+        case FetchError::NotSent:
+        case FetchError::RedirectRefused: return {FailureReason::Refused};
+        case FetchError::TooManyRedirects: return {FailureReason::TooManyRedirects};
+        case FetchError::BodyTooLarge: return {FailureReason::TooLarge};
+        case FetchError::Other: return {FailureReason::Other};
     }
     if (judge_fetch(result) == FetchVerdict::Done) return {};
     if (!result.complete || result.status == 0) return {FailureReason::Other};

@@ -10,24 +10,18 @@ namespace {
 
 Text kind_text(AddressKind kind) {
     switch (kind) {
-    case AddressKind::Item:
-        return gbk_text("宝贝");
-    case AddressKind::Picture:
-        return gbk_text("图片");
-    case AddressKind::Package:
-        return gbk_text("数据包");
+        case AddressKind::Item: return gbk_text("宝贝");
+        case AddressKind::Picture: return gbk_text("图片");
+        case AddressKind::Package: return gbk_text("数据包");
     }
     return {};
 }
 
 Text result_text(PictureState result) {
     switch (result) {
-    case PictureState::Saved:
-        return gbk_text("已保存");
-    case PictureState::Skipped:
-        return gbk_text("已存在");
-    case PictureState::Failed:
-        return gbk_text("失败");
+        case PictureState::Saved: return gbk_text("已保存");
+        case PictureState::Skipped: return gbk_text("已存在");
+        case PictureState::Failed: return gbk_text("失败");
     }
     return {};
 }
@@ -71,32 +65,20 @@ Text failed_list_file_name() { return gbk_text("失败地址.txt"); }
 
 Text failure_text(const Failure& failure) {
     switch (failure.reason) {
-    case FailureReason::None:
-        return {};
-    case FailureReason::HttpStatus:
-        return join_text({gbk_text("HTTP状态"), std::to_string(failure.http_status)});
-    case FailureReason::TimedOut:
-        return gbk_text("超时");
-    case FailureReason::Broken:
-        return gbk_text("连接中断");
-    case FailureReason::NoConnection:
-        return gbk_text("无法连接");
-    case FailureReason::Refused:
-        return gbk_text("地址被拒绝");
-    case FailureReason::TooManyRedirects:
-        return gbk_text("重定向过多");
-    case FailureReason::TooLarge:
-        return gbk_text("文件过大");
-    case FailureReason::NotAPicture:
-        return gbk_text("不是图片");
-    case FailureReason::Blocked:
-        return gbk_text("被拦截");
-    case FailureReason::NotWritten:
-        return gbk_text("无法写入");
-    case FailureReason::Stopped:
-        return gbk_text("已停止");
-    case FailureReason::Other:
-        return gbk_text("其他错误");
+        case FailureReason::None: return {};
+        case FailureReason::HttpStatus:
+            return join_text({gbk_text("HTTP状态"), std::to_string(failure.http_status)});
+        case FailureReason::TimedOut: return gbk_text("超时");
+        case FailureReason::Broken: return gbk_text("连接中断");
+        case FailureReason::NoConnection: return gbk_text("无法连接");
+        case FailureReason::Refused: return gbk_text("地址被拒绝");
+        case FailureReason::TooManyRedirects: return gbk_text("重定向过多");
+        case FailureReason::TooLarge: return gbk_text("文件过大");
+        case FailureReason::NotAPicture: return gbk_text("不是图片");
+        case FailureReason::Blocked: return gbk_text("被拦截");
+        case FailureReason::NotWritten: return gbk_text("无法写入");
+        case FailureReason::Stopped: return gbk_text("已停止");
+        case FailureReason::Other: return gbk_text("其他错误");
     }
     return {};
 }

@@ -20,7 +20,8 @@ bool JobOptions::export_data_package() const {
     return m_window.option_checked(OptionBox::ExportDataPackage);
 }
 PackageKind JobOptions::package_kind() const {
-    return m_window.independent_package_selected() ? PackageKind::Independent : PackageKind::Composite;
+    return m_window.independent_package_selected() ? PackageKind::Independent
+                                                   : PackageKind::Composite;
 }
 bool JobOptions::remove_hyperlinks() const {
     return m_window.option_checked(OptionBox::RemoveHyperlinks);

@@ -21,11 +21,11 @@
 #include <mutex>
 
 #include "base/text.h"
+#include "base/window_thread.h"
 #include "window/batch_job.h"
 #include "window/batch_outcome.h"
-#include "window/outcome_files.h"
 #include "window/job_options.h"
-#include "base/window_thread.h"
+#include "window/outcome_files.h"
 
 namespace qinghe {
 

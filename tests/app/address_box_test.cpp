@@ -14,7 +14,8 @@ using namespace qinghe::app;
 using qinghe::test_support::gbk;
 
 namespace {
-const QString kPlaceholder = QStringLiteral("复制淘宝、天猫、阿里的商品连接地址粘贴到此文本框里，每行一个。");
+const QString kPlaceholder =
+    QStringLiteral("复制淘宝、天猫、阿里的商品连接地址粘贴到此文本框里，每行一个。");
 
 void focus_address_box(DesktopWindow& w) {
     w.address_box()->setFocus(Qt::MouseFocusReason);
@@ -28,8 +29,7 @@ void leave_address_box(DesktopWindow& w) {
 
 std::string breaks(int n) {
     std::string s;
-    for (int i = 0; i < n; ++i)
-        s += "\r\n";
+    for (int i = 0; i < n; ++i) s += "\r\n";
     return s;
 }
 }  // namespace
@@ -81,8 +81,7 @@ private slots:
         DesktopWindow& w = *f.window;
         focus_address_box(w);
         QTest::keyClicks(w.address_box(), QStringLiteral("a"));
-        for (int n = 0; n < 3; ++n)
-            QTest::keyClick(w.address_box(), Qt::Key_Return);
+        for (int n = 0; n < 3; ++n) QTest::keyClick(w.address_box(), Qt::Key_Return);
         QTest::keyClicks(w.address_box(), QStringLiteral("b"));
         QCOMPARE(w.address_text(), Text("a\r\n\r\n\r\nb"));
         leave_address_box(w);
@@ -95,7 +94,8 @@ private slots:
         testing::WindowFixture f;
         DesktopWindow& w = *f.window;
         focus_address_box(w);
-        w.set_address_text("http://a.example/1.jpg" + breaks(200) + "http://a.example/2.jpg" + breaks(1));
+        w.set_address_text("http://a.example/1.jpg" + breaks(200) + "http://a.example/2.jpg" +
+                           breaks(1));
         leave_address_box(w);
         QCOMPARE(w.address_text(), Text("http://a.example/1.jpg\r\nhttp://a.example/2.jpg\r\n"));
     }
@@ -112,7 +112,8 @@ private slots:
 
         w.append_file_list("http://a.example/1.jpg\r\n");
         w.append_file_list("http://a.example/2.jpg\r\n");
-        QCOMPARE(w.file_list_box()->toPlainText(), QStringLiteral("http://a.example/1.jpg\nhttp://a.example/2.jpg\n"));
+        QCOMPARE(w.file_list_box()->toPlainText(),
+                 QStringLiteral("http://a.example/1.jpg\nhttp://a.example/2.jpg\n"));
         QTest::mouseDClick(w.file_list_box()->viewport(), Qt::LeftButton);
         QVERIFY(w.file_list_box()->toPlainText().isEmpty());
     }

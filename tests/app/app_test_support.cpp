@@ -41,8 +41,7 @@ int run_registered_tests(int argc, char** argv) {
 
 WindowFixture::WindowFixture() {
     clear_message_answers();
-    for (int n = 0; n < kQueuedAnswers; ++n)
-        queue_message_answer(1);
+    for (int n = 0; n < kQueuedAnswers; ++n) queue_message_answer(1);
     set_address_opener([this](const QString& address) { opened.append(address); });
     window = std::make_unique<DesktopWindow>();
     window->set_work_folder(work.path());
@@ -51,8 +50,7 @@ WindowFixture::WindowFixture() {
     window->show();
     window->activateWindow();
     // The offscreen platform activates at once; a window manager may take longer.
-    if (!QTest::qWaitForWindowActive(window.get()))
-        qWarning("main window did not become active");
+    if (!QTest::qWaitForWindowActive(window.get())) qWarning("main window did not become active");
 }
 
 WindowFixture::~WindowFixture() {
@@ -63,29 +61,31 @@ WindowFixture::~WindowFixture() {
     clear_message_answers();
 }
 
-PictureServer::PictureServer(bool hold_requests) : m_server(std::make_unique<demo::LoopbackServer>()), m_hold(hold_requests) {
-    m_server->server().Get(R"(/pictures/(.+))", [this](const httplib::Request& request, httplib::Response& response) {
-        if (m_hold) {
-            std::unique_lock lock(m_mutex);
-            ++m_waiting;
-            m_release.wait(lock, [this] { return m_released > 0 || m_stopping; });
-            if (m_released > 0)
-                --m_released;
-            --m_waiting;
-        }
-        response.set_content(picture_body(request.matches[1]), "image/jpeg");
-        std::lock_guard lock(m_mutex);
-        ++m_served;
-    });
-    m_server->server().Get(R"(/.*)", [this](const httplib::Request& request, httplib::Response& response) {
-        std::lock_guard lock(m_mutex);
-        auto found = m_texts.find(request.path);
-        if (found == m_texts.end()) {
-            response.status = 404;
-            return;
-        }
-        response.set_content(found->second, "text/plain");
-    });
+PictureServer::PictureServer(bool hold_requests)
+    : m_server(std::make_unique<demo::LoopbackServer>()), m_hold(hold_requests) {
+    m_server->server().Get(
+        R"(/pictures/(.+))", [this](const httplib::Request& request, httplib::Response& response) {
+            if (m_hold) {
+                std::unique_lock lock(m_mutex);
+                ++m_waiting;
+                m_release.wait(lock, [this] { return m_released > 0 || m_stopping; });
+                if (m_released > 0) --m_released;
+                --m_waiting;
+            }
+            response.set_content(picture_body(request.matches[1]), "image/jpeg");
+            std::lock_guard lock(m_mutex);
+            ++m_served;
+        });
+    m_server->server().Get(R"(/.*)",
+                           [this](const httplib::Request& request, httplib::Response& response) {
+                               std::lock_guard lock(m_mutex);
+                               auto found = m_texts.find(request.path);
+                               if (found == m_texts.end()) {
+                                   response.status = 404;
+                                   return;
+                               }
+                               response.set_content(found->second, "text/plain");
+                           });
     m_server->start();
 }
 

@@ -28,11 +28,14 @@ void register_test(const char* name, std::function<QObject*()> factory);
 int run_registered_tests(int argc, char** argv);
 
 struct Registrar {
-    Registrar(const char* name, std::function<QObject*()> factory) { register_test(name, std::move(factory)); }
+    Registrar(const char* name, std::function<QObject*()> factory) {
+        register_test(name, std::move(factory));
+    }
 };
 
-#define QINGHE_APP_TEST(Class) \
-    static ::qinghe::app::testing::Registrar Class##_registrar(#Class, []() -> QObject* { return new Class; });
+#define QINGHE_APP_TEST(Class)                                  \
+    static ::qinghe::app::testing::Registrar Class##_registrar( \
+        #Class, []() -> QObject* { return new Class; });
 
 // A shown, active main window whose work and save folders are temporary
 // folders, with the desktop's handlers replaced: opened addresses are

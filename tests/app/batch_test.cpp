@@ -10,14 +10,14 @@
 #include <QTest>
 
 #include "app/address_box.h"
-#include "base/prefetch.h"
 #include "app/clickable_label.h"
 #include "app/desktop_window.h"
 #include "app/message_boxes.h"
 #include "app_test_support.h"
-#include "support/gbk_literal.h"
 #include "base/date_time.h"
 #include "base/message.h"
+#include "base/prefetch.h"
+#include "support/gbk_literal.h"
 
 #include <thread>
 
@@ -41,12 +41,13 @@ private slots:
         DesktopWindow& w = *f.window;
         const std::string base = server.base() + "/pictures/";
         // Each line's file name as saved: "_.webp" is dropped from the address.
-        const std::vector<std::pair<std::string, std::string>> lines = {
-            {"p1.jpg", "p1.jpg"}, {"p2.png", "p2.png"}, {"p3.gif", "p3.gif"},
-            {"p4.jpg_.webp", "p4.jpg"}, {"p5.jpg", "p5.jpg"}};
+        const std::vector<std::pair<std::string, std::string>> lines = {{"p1.jpg", "p1.jpg"},
+                                                                        {"p2.png", "p2.png"},
+                                                                        {"p3.gif", "p3.gif"},
+                                                                        {"p4.jpg_.webp", "p4.jpg"},
+                                                                        {"p5.jpg", "p5.jpg"}};
         Text box;
-        for (auto& [line, saved] : lines)
-            box += base + line + "\r\n";
+        for (auto& [line, saved] : lines) box += base + line + "\r\n";
         w.set_address_text(box);
         const QString resting = w.counter_label()->text();
 
@@ -57,7 +58,8 @@ private slots:
             // and shows what the worker wrote so far.
             QTRY_COMPARE(server.waiting(), 1);
             QTRY_COMPARE(w.start_button()->text(), QStringLiteral("正在下载中……"));
-            QTRY_COMPARE(w.status_line()->text(), QStringLiteral("（%1/%2）正在下载，请稍等……").arg(n).arg(count));
+            QTRY_COMPARE(w.status_line()->text(),
+                         QStringLiteral("（%1/%2）正在下载，请稍等……").arg(n).arg(count));
             QVERIFY(!w.address_box()->isEnabled());
             QVERIFY(!w.start_button()->isEnabled());
             // The window answers clicks meanwhile.
@@ -79,8 +81,7 @@ private slots:
         // The address box keeps its text; the file list holds every picture.
         QCOMPARE(w.address_text(), box);
         QString listed;
-        for (auto& [line, saved] : lines)
-            listed += QString::fromStdString(base + saved) + u'\n';
+        for (auto& [line, saved] : lines) listed += QString::fromStdString(base + saved) + u'\n';
         QCOMPARE(w.file_list_box()->toPlainText(), listed);
 
         const QDir batch(QDir(f.save.path()).filePath(QStringLiteral("2013571439共淘图5个地址")));
@@ -89,7 +90,8 @@ private slots:
         for (auto& [line, saved] : lines) {
             QFile file(batch.filePath(QString::fromStdString(saved)));
             QVERIFY2(file.open(QIODevice::ReadOnly), saved.c_str());
-            QCOMPARE(file.readAll(), QByteArray::fromStdString(testing::PictureServer::picture_body(saved)));
+            QCOMPARE(file.readAll(),
+                     QByteArray::fromStdString(testing::PictureServer::picture_body(saved)));
         }
     }
 
@@ -132,11 +134,13 @@ private slots:
         // The worker held the engine's window to the end, wrote into the
         // batch folder and touched no widget; then let it go.
         QTRY_VERIFY(engine_window.expired());
-        const QStringList batches = QDir(f.save.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        const QStringList batches =
+            QDir(f.save.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         QCOMPARE(batches.size(), 1);
         QFile saved(QDir(f.save.path()).filePath(batches.front() + QStringLiteral("/late.jpg")));
         QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(saved.readAll(), QByteArray::fromStdString(testing::PictureServer::picture_body("late.jpg")));
+        QCOMPARE(saved.readAll(),
+                 QByteArray::fromStdString(testing::PictureServer::picture_body("late.jpg")));
     }
 
     void dispatch_timer_is_one_shot() {

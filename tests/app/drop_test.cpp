@@ -18,13 +18,13 @@ using qinghe::test_support::gbk;
 
 namespace {
 
-const QString kPlaceholder = QStringLiteral("复制淘宝、天猫、阿里的商品连接地址粘贴到此文本框里，每行一个。");
+const QString kPlaceholder =
+    QStringLiteral("复制淘宝、天猫、阿里的商品连接地址粘贴到此文本框里，每行一个。");
 
 QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& content) {
     const QString path = dir.filePath(name);
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(content);
+    if (file.open(QIODevice::WriteOnly)) file.write(content);
     return path;
 }
 
@@ -33,13 +33,11 @@ QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& c
 bool drop_files(DesktopWindow& w, const QStringList& paths, QPoint at) {
     QMimeData data;
     QList<QUrl> urls;
-    for (const QString& p : paths)
-        urls.append(QUrl::fromLocalFile(p));
+    for (const QString& p : paths) urls.append(QUrl::fromLocalFile(p));
     data.setUrls(urls);
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&w, &enter);
-    if (!enter.isAccepted())
-        return false;
+    if (!enter.isAccepted()) return false;
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&w, &drop);
     return drop.isAccepted();
@@ -59,7 +57,8 @@ private slots:
         DesktopWindow& w = *f.window;
         // GBK content, kept byte for byte.
         const Text content = "http://a.example/1.jpg\r\n" + gbk("淘宝") + "\r\n";
-        const QString first = write(dir, QStringLiteral("first.txt"), QByteArray::fromStdString(content));
+        const QString first =
+            write(dir, QStringLiteral("first.txt"), QByteArray::fromStdString(content));
         const QString second = write(dir, QStringLiteral("second.txt"), "http://b.example/2.jpg");
         QVERIFY(drop_files(w, {first}, on_address_box(w)));
         QCOMPARE(w.address_text(), content);
@@ -80,7 +79,8 @@ private slots:
         testing::WindowFixture f;
         QTemporaryDir dir;
         f.window->set_address_text("http://a.example/1.jpg");
-        QVERIFY(drop_files(*f.window, {dir.filePath(QStringLiteral("missing.txt"))}, on_address_box(*f.window)));
+        QVERIFY(drop_files(*f.window, {dir.filePath(QStringLiteral("missing.txt"))},
+                           on_address_box(*f.window)));
         QVERIFY(f.window->address_box()->toPlainText().isEmpty());
     }
 
@@ -111,8 +111,10 @@ private slots:
         QTest::newRow("upper-case TXT") << QStringList{QStringLiteral("LIST.TXT")};
         QTest::newRow("upper-case CSV") << QStringList{QStringLiteral("PACKAGE.CSV")};
         QTest::newRow("picture") << QStringList{QStringLiteral("a.jpg")};
-        QTest::newRow("two txt files") << QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")};
-        QTest::newRow("txt and csv") << QStringList{QStringLiteral("a.txt"), QStringLiteral("b.csv")};
+        QTest::newRow("two txt files")
+            << QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")};
+        QTest::newRow("txt and csv")
+            << QStringList{QStringLiteral("a.txt"), QStringLiteral("b.csv")};
     }
 
     void other_drops_change_nothing() {
@@ -122,8 +124,7 @@ private slots:
         DesktopWindow& w = *f.window;
         w.set_address_text("http://a.example/1.jpg");
         QStringList paths;
-        for (const QString& n : names)
-            paths.append(write(dir, n, "http://replaced.example/x.jpg"));
+        for (const QString& n : names) paths.append(write(dir, n, "http://replaced.example/x.jpg"));
         drop_files(w, paths, on_address_box(w));
         QCOMPARE(w.address_text(), Text("http://a.example/1.jpg"));
     }

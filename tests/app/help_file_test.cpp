@@ -21,8 +21,7 @@ private slots:
         QCOMPARE(QByteArray(data.data(), 4), QByteArray("ITSF"));
 
         const QString chmls = QStandardPaths::findExecutable(QStringLiteral("chmls"));
-        if (chmls.isEmpty())
-            QSKIP("chmls is not installed");
+        if (chmls.isEmpty()) QSKIP("chmls is not installed");
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("pvtk7_help.chm"));
         QFile file(path);
@@ -34,8 +33,9 @@ private slots:
         QVERIFY(list.waitForFinished(30000));
         QCOMPARE(list.exitCode(), 0);
         const QByteArray listing = list.readAllStandardOutput();
-        for (const char* name : {"/index.html", "/step1_addresses.html", "/step4_download.html", "/toc.hhc",
-                                 "/images/main_window.png", "/images/batch_done.png", "/images/popup_menu.png"})
+        for (const char* name :
+             {"/index.html", "/step1_addresses.html", "/step4_download.html", "/toc.hhc",
+              "/images/main_window.png", "/images/batch_done.png", "/images/popup_menu.png"})
             QVERIFY2(listing.contains(name), name);
     }
 };

@@ -18,15 +18,13 @@ void say(const QByteArray& line) {
 
 int main(int argc, char** argv) {
     using namespace qinghe::app;
-    for (int n = 0; n < 8; ++n)
-        queue_message_answer(1);
+    for (int n = 0; n < 8; ++n) queue_message_answer(1);
     StartOptions options = program_start_options();
     options.update_address.clear();  // tests talk to no outside server
     options.on_started = [](DesktopWindow&) { say("running"); };
     options.on_activation = [] { say("activated"); };
     const int exit_code = run_program(argc, argv, options);
-    for (const QString& m : shown_messages())
-        say("message " + m.toUtf8());
+    for (const QString& m : shown_messages()) say("message " + m.toUtf8());
     std::fflush(nullptr);
     std::_Exit(exit_code);
 }

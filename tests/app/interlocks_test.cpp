@@ -13,19 +13,18 @@ namespace {
 
 // Box order of the state strings: main, detail, other, smart, title, export,
 // remove links; then "|" and whether the radio buttons are enabled.
-const OptionBox kBoxes[] = {OptionBox::DownloadMainPictures, OptionBox::DownloadDetailPictures,
+const OptionBox kBoxes[] = {OptionBox::DownloadMainPictures,  OptionBox::DownloadDetailPictures,
                             OptionBox::DownloadOtherPictures, OptionBox::SmartCategorySave,
                             OptionBox::ShowItemTitle,         OptionBox::ExportDataPackage,
                             OptionBox::RemoveHyperlinks};
 
 QString state_of(DesktopWindow& w) {
     QString s;
-    for (auto box : kBoxes)
-        s += w.option_box(box)->isChecked() ? u'1' : u'0';
+    for (auto box : kBoxes) s += w.option_box(box)->isChecked() ? u'1' : u'0';
     s += u'|';
-    s += (w.independent_radio()->isEnabled() && w.composite_radio()->isEnabled()) ? u'1'
+    s += (w.independent_radio()->isEnabled() && w.composite_radio()->isEnabled())     ? u'1'
          : (!w.independent_radio()->isEnabled() && !w.composite_radio()->isEnabled()) ? u'0'
-                                                                                         : u'?';
+                                                                                      : u'?';
     return s;
 }
 
@@ -51,21 +50,36 @@ private slots:
         QTest::addColumn<QString>("clicks");  // letters of the boxes, in order
         QTest::addColumn<QString>("expected");
         // Start-up:                                          "1111011|1"
-        QTest::newRow("export unchecked") << "E" << "1111001|0";
-        QTest::newRow("export checked again") << "EE" << "1111011|1";
-        QTest::newRow("export checked checks detail") << "DRE" << "1111011|1";
-        QTest::newRow("detail unchecked") << "D" << "1011000|0";
-        QTest::newRow("detail unchecked, export checked") << "DE" << "1111010|1";
-        QTest::newRow("detail checked again changes nothing else") << "DD" << "1111000|0";
-        QTest::newRow("smart unchecked") << "TS" << "1110001|0";
-        QTest::newRow("smart unchecked, title checked") << "ST" << "1111101|0";
-        QTest::newRow("smart checked again changes nothing else") << "SS" << "1111001|0";
-        QTest::newRow("title checked") << "T" << "1111111|1";
-        QTest::newRow("title unchecked changes nothing else") << "TT" << "1111011|1";
-        QTest::newRow("main has no rule") << "M" << "0111011|1";
-        QTest::newRow("other has no rule") << "O" << "1101011|1";
-        QTest::newRow("remove links has no rule") << "R" << "1111010|1";
-        QTest::newRow("remove links checked again") << "DR" << "1011001|0";
+        QTest::newRow("export unchecked") << "E"
+                                          << "1111001|0";
+        QTest::newRow("export checked again") << "EE"
+                                              << "1111011|1";
+        QTest::newRow("export checked checks detail") << "DRE"
+                                                      << "1111011|1";
+        QTest::newRow("detail unchecked") << "D"
+                                          << "1011000|0";
+        QTest::newRow("detail unchecked, export checked") << "DE"
+                                                          << "1111010|1";
+        QTest::newRow("detail checked again changes nothing else") << "DD"
+                                                                   << "1111000|0";
+        QTest::newRow("smart unchecked") << "TS"
+                                         << "1110001|0";
+        QTest::newRow("smart unchecked, title checked") << "ST"
+                                                        << "1111101|0";
+        QTest::newRow("smart checked again changes nothing else") << "SS"
+                                                                  << "1111001|0";
+        QTest::newRow("title checked") << "T"
+                                       << "1111111|1";
+        QTest::newRow("title unchecked changes nothing else") << "TT"
+                                                              << "1111011|1";
+        QTest::newRow("main has no rule") << "M"
+                                          << "0111011|1";
+        QTest::newRow("other has no rule") << "O"
+                                           << "1101011|1";
+        QTest::newRow("remove links has no rule") << "R"
+                                                  << "1111010|1";
+        QTest::newRow("remove links checked again") << "DR"
+                                                    << "1011001|0";
     }
 
     void clicks() {

@@ -32,8 +32,7 @@ const QString kChatStart = QStringLiteral("tencent://message/?uin=");
 const QString kChatEnd = QStringLiteral("&Site=qinghe&Menu=yes");
 
 QString chat_number(const QString& address) {
-    if (!address.startsWith(kChatStart) || !address.endsWith(kChatEnd))
-        return {};
+    if (!address.startsWith(kChatStart) || !address.endsWith(kChatEnd)) return {};
     return address.mid(kChatStart.size(), address.size() - kChatStart.size() - kChatEnd.size());
 }
 
@@ -59,17 +58,20 @@ private slots:
         QStringList entries;
         for (QAction* a : menu->actions())
             entries.append(a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(entries, (QStringList{QStringLiteral("打开作者淘宝店"), QStringLiteral("收藏作者淘宝店"),
-                                       QStringLiteral("收藏客服淘宝店"), QStringLiteral("-"),
-                                       QStringLiteral("打开官方网站"), QStringLiteral("下载新版本"), QStringLiteral("-"),
-                                       QStringLiteral("使用帮助"), QStringLiteral("关闭程序")}));
+        QCOMPARE(entries,
+                 (QStringList{QStringLiteral("打开作者淘宝店"), QStringLiteral("收藏作者淘宝店"),
+                              QStringLiteral("收藏客服淘宝店"), QStringLiteral("-"),
+                              QStringLiteral("打开官方网站"), QStringLiteral("下载新版本"),
+                              QStringLiteral("-"), QStringLiteral("使用帮助"),
+                              QStringLiteral("关闭程序")}));
     }
 
     void popup_entries_open_the_maker_pages() {
         testing::WindowFixture f;
         QStringList opened;
         for (QAction* a : f.window->popup_menu()->actions()) {
-            if (a->isSeparator() || a->text() == QStringLiteral("关闭程序") || a->text() == QStringLiteral("使用帮助"))
+            if (a->isSeparator() || a->text() == QStringLiteral("关闭程序") ||
+                a->text() == QStringLiteral("使用帮助"))
                 continue;
             a->trigger();
         }
@@ -99,7 +101,8 @@ private slots:
     void menu_places_data() {
         QTest::addColumn<QString>("place");
         QTest::addColumn<int>("button");
-        QTest::newRow("picture panel, right button") << QStringLiteral("picture") << int(Qt::RightButton);
+        QTest::newRow("picture panel, right button")
+            << QStringLiteral("picture") << int(Qt::RightButton);
         QTest::newRow("group label, left button") << QStringLiteral("group") << int(Qt::LeftButton);
     }
 
@@ -107,8 +110,9 @@ private slots:
         QFETCH(QString, place);
         QFETCH(int, button);
         testing::WindowFixture f;
-        QWidget* target = place == QStringLiteral("picture") ? static_cast<QWidget*>(f.window->picture_panel())
-                                                             : f.window->group_label();
+        QWidget* target = place == QStringLiteral("picture")
+                              ? static_cast<QWidget*>(f.window->picture_panel())
+                              : f.window->group_label();
         if (button == Qt::RightButton)
             right_click(target, QPoint(5, 5));
         else
@@ -175,12 +179,14 @@ private slots:
 
     void browse_refuses_a_folder_gbk_cannot_name() {
         testing::WindowFixture f;
-        set_folder_picker([](QWidget*, const QString&) { return QStringLiteral("/home/u/\U0001F600"); });
+        set_folder_picker(
+            [](QWidget*, const QString&) { return QStringLiteral("/home/u/\U0001F600"); });
         const QString before = f.window->save_folder_box()->text();
         QTest::mouseClick(f.window->browse_button(), Qt::LeftButton);
         QCOMPARE(f.window->save_folder_box()->text(), before);
         QCOMPARE(shown_messages(),
-                 QStringList{QStringLiteral("信息：|这个文件夹的名称含有无法保存的字符，请另选一个文件夹！")});
+                 QStringList{QStringLiteral(
+                     "信息：|这个文件夹的名称含有无法保存的字符，请另选一个文件夹！")});
     }
 
     void help_is_written_once_and_opened() {
@@ -200,8 +206,7 @@ private slots:
         written.write("older help");
         written.close();
         for (QAction* a : f.window->popup_menu()->actions())
-            if (a->text() == QStringLiteral("使用帮助"))
-                a->trigger();
+            if (a->text() == QStringLiteral("使用帮助")) a->trigger();
         QCOMPARE(f.opened.size(), 2);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), QByteArray("older help"));
@@ -244,8 +249,7 @@ private slots:
     void quit_entry_closes_the_window() {
         testing::WindowFixture f;
         for (QAction* a : f.window->popup_menu()->actions())
-            if (a->text() == QStringLiteral("关闭程序"))
-                a->trigger();
+            if (a->text() == QStringLiteral("关闭程序")) a->trigger();
         QVERIFY(!f.window->isVisible());
         QVERIFY(f.window->main_window().is_closed());
     }

@@ -46,8 +46,7 @@ int main(int argc, char** argv) {
     const std::string port = server.base().substr(server.base().rfind(':') + 1);
     set_connect_to({"img.qinghe-demo.example:80:127.0.0.1:" + port});
     set_address_opener([](const QString&) {});
-    for (int n = 0; n < 16; ++n)
-        queue_message_answer(1);
+    for (int n = 0; n < 16; ++n) queue_message_answer(1);
 
     QTemporaryDir root;
     const QString save_folder = QDir(root.path()).filePath(QStringLiteral("淘图下载"));
@@ -60,7 +59,8 @@ int main(int argc, char** argv) {
     bool ok = save(window.grab(), help_images, QStringLiteral("main_window.png"));
 
     Text addresses;
-    for (const char* name : {"shoe-1.jpg", "shoe-2.jpg", "shoe-3.png", "shoe-4.jpg_.webp", "shoe-5.gif"})
+    for (const char* name :
+         {"shoe-1.jpg", "shoe-2.jpg", "shoe-3.png", "shoe-4.jpg_.webp", "shoe-5.gif"})
         addresses += std::string("http://img.qinghe-demo.example/pictures/") + name + "\r\n";
     window.set_address_text(addresses);
     QTest::qWait(50);

@@ -8,9 +8,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include "../shop/fake_shops.h"
 #include "app/address_box.h"
 #include "app/desktop_window.h"
-#include "../shop/fake_shops.h"
 #include "app/shop_link_window.h"
 #include "app_test_support.h"
 #include "base/web.h"
@@ -38,14 +38,14 @@ private slots:
         // the shop's links, then confirm them.
         connect(&poll, &QTimer::timeout, [&] {
             auto* dialog = qobject_cast<ShopLinkWindow*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
+            if (!dialog) return;
             if (!fetching) {
                 seen_modal = dialog->isModal() && dialog->isVisible();
                 dialog->shop_address_box()->setText(QStringLiteral("beta.1688.com"));
                 dialog->fetch_button()->click();
                 fetching = true;
-            } else if (dialog->fetch_button()->isEnabled() && !dialog->shop_link_box()->toPlainText().isEmpty()) {
+            } else if (dialog->fetch_button()->isEnabled() &&
+                       !dialog->shop_link_box()->toPlainText().isEmpty()) {
                 poll.stop();
                 dialog->accept_button()->click();
             }

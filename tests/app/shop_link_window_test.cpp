@@ -64,7 +64,8 @@ private slots:
         QLabel* address_label = nullptr;
         QLabel* links_label = nullptr;
         for (QLabel* label : w->findChildren<QLabel*>()) {
-            if (label->text() == QStringLiteral("淘宝、天猫、阿里店铺地址：")) address_label = label;
+            if (label->text() == QStringLiteral("淘宝、天猫、阿里店铺地址："))
+                address_label = label;
             if (label->text() == QStringLiteral("整店宝贝链接：")) links_label = label;
         }
         QVERIFY(address_label && links_label);
@@ -82,7 +83,8 @@ private slots:
         };
         for (const Expected& e : expected) {
             QCOMPARE(e.widget->geometry(), e.place);
-            if (auto* button = qobject_cast<QPushButton*>(e.widget)) QCOMPARE(button->text(), e.caption);
+            if (auto* button = qobject_cast<QPushButton*>(e.widget))
+                QCOMPARE(button->text(), e.caption);
         }
         const QStringList example = w->example_label()->text().split(u'\n');
         QCOMPARE(example.size(), 4);
@@ -102,13 +104,15 @@ private slots:
         auto w = make_window(accepted);
         queue_message_answer(1);
         QTest::mouseClick(w->accept_button(), Qt::LeftButton);
-        QCOMPARE(shown_messages(), QStringList{kInfoCaption + u'|' + QStringLiteral("您还未获取一个链接呢！")});
+        QCOMPARE(shown_messages(),
+                 QStringList{kInfoCaption + u'|' + QStringLiteral("您还未获取一个链接呢！")});
         QCOMPARE(accepted.calls, 0);
         QVERIFY(w->isVisible());
 
         queue_message_answer(1);
         QTest::mouseClick(w->fetch_button(), Qt::LeftButton);
-        QCOMPARE(shown_messages().last(), kInfoCaption + u'|' + QStringLiteral("店铺地址不能不输入的！"));
+        QCOMPARE(shown_messages().last(),
+                 kInfoCaption + u'|' + QStringLiteral("店铺地址不能不输入的！"));
         QVERIFY(w->fetch_button()->isEnabled());
     }
 
@@ -132,7 +136,7 @@ private slots:
         QTRY_COMPARE(w->link_count_label()->text(), QStringLiteral("共获得 2 个宝贝链接！"));
         QVERIFY(w->progress_bar()->isVisible());
         QTRY_COMPARE(w->progress_bar()->value(), 10 + 45);  // 90 / 2 pages after page 1
-        QVERIFY(!w->fetch_button()->isEnabled());  // still collecting
+        QVERIFY(!w->fetch_button()->isEnabled());           // still collecting
         server.release();
         QTRY_VERIFY(w->fetch_button()->isEnabled());
         QVERIFY(w->progress_bar()->isHidden());
@@ -180,7 +184,8 @@ private slots:
         server.release();
         QTRY_COMPARE(live_collector_threads(), 0);
         QCoreApplication::processEvents();
-        for (const std::string& r : server.requests()) QVERIFY(r.find("pageNo=2") == std::string::npos);
+        for (const std::string& r : server.requests())
+            QVERIFY(r.find("pageNo=2") == std::string::npos);
     }
 };
 

@@ -33,8 +33,7 @@ bool wait_for_line(QProcess& probe, const QByteArray& line, QByteArray& seen, in
     while (clock.elapsed() < ms) {
         probe.waitForReadyRead(100);
         seen += probe.readAllStandardOutput();
-        if (seen.split('\n').contains(line))
-            return true;
+        if (seen.split('\n').contains(line)) return true;
         if (probe.state() == QProcess::NotRunning && !probe.bytesAvailable())
             return seen.split('\n').contains(line);
     }
@@ -73,7 +72,8 @@ private slots:
         server.serve_text("/pvtk/var.txt", "8.2");
         clear_message_answers();
         queue_message_answer(1);
-        const QString address = QString::fromStdString(server.base()) + QStringLiteral("/pvtk/var.txt");
+        const QString address =
+            QString::fromStdString(server.base()) + QStringLiteral("/pvtk/var.txt");
         check_for_update(f.window->shared_main_window(), address);
         // The check returns at once; the notice comes through the event loop.
         QTRY_COMPARE(shown_messages(), QStringList{QStringLiteral("信息：|请下载最新版本")});
@@ -83,10 +83,14 @@ private slots:
     void save_folder_default_data() {
         QTest::addColumn<QString>("current");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("ordinary") << QStringLiteral("/home/u/tools") << QStringLiteral("/home/u/tools");
-        QTest::newRow("chinese") << QStringLiteral("/home/u/青禾") << QStringLiteral("/home/u/青禾");
-        QTest::newRow("archive viewer") << QStringLiteral("/tmp/Rar$EXa0.123/tool") << QDir::homePath();
-        QTest::newRow("rar lower case is ordinary") << QStringLiteral("/tmp/rar$x") << QStringLiteral("/tmp/rar$x");
+        QTest::newRow("ordinary") << QStringLiteral("/home/u/tools")
+                                  << QStringLiteral("/home/u/tools");
+        QTest::newRow("chinese") << QStringLiteral("/home/u/青禾")
+                                 << QStringLiteral("/home/u/青禾");
+        QTest::newRow("archive viewer")
+            << QStringLiteral("/tmp/Rar$EXa0.123/tool") << QDir::homePath();
+        QTest::newRow("rar lower case is ordinary")
+            << QStringLiteral("/tmp/rar$x") << QStringLiteral("/tmp/rar$x");
         QTest::newRow("not gbk") << QStringLiteral("/home/u/\U0001F600") << QDir::homePath();
     }
 
@@ -146,7 +150,9 @@ private slots:
         queue_message_answer(1);
         InstanceGuard second(name);
         QVERIFY(!init_main_window(second_window, second, options));
-        QCOMPARE(shown_messages(), QStringList{QStringLiteral("青禾提醒您：|请不要重复打开《青禾淘宝图片搬家工具》！")});
+        QCOMPARE(
+            shown_messages(),
+            QStringList{QStringLiteral("青禾提醒您：|请不要重复打开《青禾淘宝图片搬家工具》！")});
         QTRY_COMPARE(activations, 1);
         QVERIFY(!f.window->isMinimized());
         QVERIFY(f.window->isVisible());
@@ -178,7 +184,9 @@ private slots:
         second_out = second.readAllStandardOutput();
         QCOMPARE(second.exitCode(), 0);
         QVERIFY2(!second_out.contains("running"), second_out.constData());
-        QVERIFY2(second_out.contains(QStringLiteral("message 青禾提醒您：|请不要重复打开《青禾淘宝图片搬家工具》！").toUtf8()),
+        QVERIFY2(second_out.contains(
+                     QStringLiteral("message 青禾提醒您：|请不要重复打开《青禾淘宝图片搬家工具》！")
+                         .toUtf8()),
                  second_out.constData());
         QVERIFY2(wait_for_line(first, "activated", first_out), first_out.constData());
 

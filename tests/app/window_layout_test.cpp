@@ -18,20 +18,16 @@ using namespace qinghe::app;
 namespace {
 
 QString caption_of(QWidget* w) {
-    if (auto* b = qobject_cast<QAbstractButton*>(w))
-        return b->text();
-    if (auto* l = qobject_cast<QLabel*>(w))
-        return l->text();
-    if (auto* e = qobject_cast<QPlainTextEdit*>(w))
-        return e->toPlainText();
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return e->toPlainText();
     return {};
 }
 
 // The label whose caption is the text, among the window's children.
 QLabel* label_with(QWidget* window, const QString& caption) {
     for (auto* label : window->findChildren<QLabel*>())
-        if (label->text() == caption)
-            return label;
+        if (label->text() == caption) return label;
     return nullptr;
 }
 
@@ -43,8 +39,10 @@ class WindowLayoutTest : public QObject {
 private slots:
     void title_place_and_size() {
         testing::WindowFixture f;
-        QCOMPARE(f.window->windowTitle(),
-                 QStringLiteral("《青禾淘宝图片搬家工具》 淘宝、天猫、1688阿里图片批量下载器 （包含CSS图片分析并下载）店铺宝贝复制 V8.1"));
+        QCOMPARE(
+            f.window->windowTitle(),
+            QStringLiteral(
+                "《青禾淘宝图片搬家工具》 淘宝、天猫、1688阿里图片批量下载器 （包含CSS图片分析并下载）店铺宝贝复制 V8.1"));
         QCOMPARE(f.window->size(), QSize(1068, 648));
         QCOMPARE(f.window->pos(), QPoint(50, 50));
     }
@@ -56,7 +54,9 @@ private slots:
         auto row = [](const char* name, const QString& caption, QRect rect, const char* kind) {
             QTest::newRow(name) << caption << rect << QString::fromLatin1(kind);
         };
-        row("address box", QStringLiteral("复制淘宝、天猫、阿里的商品连接地址粘贴到此文本框里，每行一个。"), {72, 3, 816, 309}, "qinghe::app::AddressBox");
+        row("address box",
+            QStringLiteral("复制淘宝、天猫、阿里的商品连接地址粘贴到此文本框里，每行一个。"),
+            {72, 3, 816, 309}, "qinghe::app::AddressBox");
         row("address label", QStringLiteral("淘宝地址："), {8, 145, 88, 24}, "QLabel");
         row("shop link button", QStringLiteral("整店宝贝下载"), {920, 272, 120, 32}, "QPushButton");
         row("main pictures", QStringLiteral("下载主图"), {16, 325, 88, 24}, "QCheckBox");
@@ -74,8 +74,11 @@ private slots:
         row("style-sheet label", QStringLiteral("CSS地址："), {15, 405, 64, 24}, "QLabel");
         row("file list label", QStringLiteral("图片文件："), {8, 501, 88, 24}, "QLabel");
         row("start button", QStringLiteral("立即下载"), {579, 479, 145, 40}, "QPushButton");
-        row("status line", QStringLiteral("欢迎使用《青禾淘宝图片搬家工具》，快速打造您的网络商城！"), {16, 599, 456, 16}, "QLabel");
-        row("contact label", QStringLiteral("点击收藏青禾淘图小店，获取最新版本！"), {565, 533, 168, 49}, "QLabel");
+        row("status line",
+            QStringLiteral("欢迎使用《青禾淘宝图片搬家工具》，快速打造您的网络商城！"),
+            {16, 599, 456, 16}, "QLabel");
+        row("contact label", QStringLiteral("点击收藏青禾淘图小店，获取最新版本！"),
+            {565, 533, 168, 49}, "QLabel");
     }
 
     void controls() {
@@ -85,7 +88,8 @@ private slots:
         testing::WindowFixture f;
         QWidget* found = nullptr;
         for (auto* w : f.window->findChildren<QWidget*>())
-            if (w->parentWidget() == f.window.get() && w->inherits(kind.toLatin1()) && caption_of(w) == caption)
+            if (w->parentWidget() == f.window.get() && w->inherits(kind.toLatin1()) &&
+                caption_of(w) == caption)
                 found = w;
         QVERIFY2(found, qPrintable(caption));
         QCOMPARE(found->geometry(), geometry);
@@ -96,12 +100,11 @@ private slots:
         testing::WindowFixture f;
         DesktopWindow& w = *f.window;
         const std::pair<OptionBox, bool> boxes[] = {
-            {OptionBox::DownloadMainPictures, true}, {OptionBox::DownloadDetailPictures, true},
+            {OptionBox::DownloadMainPictures, true},  {OptionBox::DownloadDetailPictures, true},
             {OptionBox::DownloadOtherPictures, true}, {OptionBox::SmartCategorySave, true},
-            {OptionBox::ShowItemTitle, false},      {OptionBox::ExportDataPackage, true},
+            {OptionBox::ShowItemTitle, false},        {OptionBox::ExportDataPackage, true},
             {OptionBox::RemoveHyperlinks, true}};
-        for (auto [box, checked] : boxes)
-            QCOMPARE(w.option_box(box)->isChecked(), checked);
+        for (auto [box, checked] : boxes) QCOMPARE(w.option_box(box)->isChecked(), checked);
         QVERIFY(!w.independent_radio()->isChecked());
         QVERIFY(w.composite_radio()->isChecked());
         QVERIFY(w.independent_radio()->isEnabled() && w.composite_radio()->isEnabled());
@@ -137,7 +140,8 @@ private slots:
         DesktopWindow& w = *f.window;
         const QColor grey(236, 236, 236);
         QCOMPARE(w.address_box()->palette().color(QPalette::Base), QColor(Qt::white));
-        QCOMPARE(w.save_folder_box()->palette().color(QPalette::Disabled, QPalette::Base), QColor(Qt::white));
+        QCOMPARE(w.save_folder_box()->palette().color(QPalette::Disabled, QPalette::Base),
+                 QColor(Qt::white));
         QCOMPARE(w.style_sheet_box()->palette().color(QPalette::Base), grey);
         QCOMPARE(w.file_list_box()->palette().color(QPalette::Base), grey);
         QCOMPARE(w.address_box()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);

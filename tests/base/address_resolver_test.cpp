@@ -113,12 +113,12 @@ TEST(AddressStart, RecognisesTheThreeFormsOnly) {
         {"src=\"HTTPS://a/x.jpg\"", 5, 8},
         {"url(//img.alicdn.com/x.jpg)", 4, 2},
         {"'//9.cn/x.jpg'", 1, 2},
-        {"// a comment", 0, 0},          // not followed by a host
-        {"ftp://host/x", 4, 0},          // the "//" of another scheme
-        {"http://a", 5, 0},              // inside "http://"
+        {"// a comment", 0, 0},  // not followed by a host
+        {"ftp://host/x", 4, 0},  // the "//" of another scheme
+        {"http://a", 5, 0},      // inside "http://"
         {"https:/a", 0, 0},
         {"//", 0, 0},
-        {"x", 3, 0},                     // past the end
+        {"x", 3, 0},  // past the end
     };
     for (const auto& c : cases) {
         EXPECT_EQ(address_start_length(c.text, c.at), c.expected) << c.text << " at " << c.at;

@@ -54,8 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
         PartsCase{-657434, {100, 1, 1, 0, 0, 0}}, PartsCase{-657435.5, {100, 1, 1, 0, 0, 0}},
         PartsCase{-1e300, {100, 1, 1, 0, 0, 0}}, PartsCase{2958465, {9999, 12, 31, 0, 0, 0}},
         PartsCase{2958465.9999999, {9999, 12, 31, 23, 59, 59}},
-        PartsCase{1e300, {9999, 12, 31, 23, 59, 59}}, PartsCase{INFINITY, {9999, 12, 31, 23, 59, 59}},
-        PartsCase{NAN, {1899, 12, 30, 0, 0, 0}}));
+        PartsCase{1e300, {9999, 12, 31, 23, 59, 59}},
+        PartsCase{INFINITY, {9999, 12, 31, 23, 59, 59}}, PartsCase{NAN, {1899, 12, 30, 0, 0, 0}}));
 
 TEST(MakeDateTimeTest, KnownDayNumbers) {
     EXPECT_EQ(make_date_time(1899, 12, 30, 0, 0, 0).days, 0);
@@ -104,7 +104,8 @@ TEST(NowTest, UsesTheInstalledClock) {
     double seconds = (system.days - std::floor(system.days)) * 86400;
     EXPECT_NEAR(seconds, std::round(seconds), 1e-4);
     double local_days = make_date_time(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                                       local.tm_hour, local.tm_min, local.tm_sec).days;
+                                       local.tm_hour, local.tm_min, local.tm_sec)
+                            .days;
     EXPECT_NEAR(system.days, local_days, 2.0 / 86400);
 }
 

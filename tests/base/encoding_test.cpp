@@ -7,7 +7,9 @@
 namespace qinghe {
 namespace {
 
-std::string bytes(std::initializer_list<unsigned char> list) { return std::string(list.begin(), list.end()); }
+std::string bytes(std::initializer_list<unsigned char> list) {
+    return std::string(list.begin(), list.end());
+}
 
 TEST(ConvertEncoding, ReadsUcs2ByItsByteOrderMark) {
     struct Case {
@@ -18,11 +20,13 @@ TEST(ConvertEncoding, ReadsUcs2ByItsByteOrderMark) {
     const Case cases[] = {
         {"little-endian mark", bytes({0xFF, 0xFE, 0x41, 0x00}), "A"},
         {"big-endian mark", bytes({0xFE, 0xFF, 0x00, 0x41}), "A"},
-        {"no mark is big-endian", bytes({0x00, 0x41, 0x4E, 0x0A}), "A\xC9\xCF"},        // A上
-        {"chinese little-endian", bytes({0xFF, 0xFE, 0x0A, 0x4E, 0x77, 0x6D}), "\xC9\xCF\xBA\xA3"},  // 上海
+        {"no mark is big-endian", bytes({0x00, 0x41, 0x4E, 0x0A}), "A\xC9\xCF"},  // A上
+        {"chinese little-endian", bytes({0xFF, 0xFE, 0x0A, 0x4E, 0x77, 0x6D}),
+         "\xC9\xCF\xBA\xA3"},  // 上海
         {"euro sign is 0x80 in code page 936", bytes({0xFF, 0xFE, 0xAC, 0x20}), "\x80"},
         {"line breaks and tabs", bytes({0xFF, 0xFE, 0x09, 0x00, 0x0D, 0x00, 0x0A, 0x00}), "\t\r\n"},
-        {"zero units are kept", bytes({0xFF, 0xFE, 0x41, 0x00, 0x00, 0x00, 0x42, 0x00}), std::string("A\0B", 3)},
+        {"zero units are kept", bytes({0xFF, 0xFE, 0x41, 0x00, 0x00, 0x00, 0x42, 0x00}),
+         std::string("A\0B", 3)},
         // A mark only, or nothing: nothing to convert.
         {"mark only", bytes({0xFF, 0xFE}), ""},
         {"empty", "", ""},
@@ -40,11 +44,15 @@ TEST(ConvertEncoding, FailsAsAWholeOnAnyBadCharacter) {
         const char* to;
     };
     const Case cases[] = {
-        {"Thai letter GBK lacks", bytes({0xFF, 0xFE, 0x41, 0x00, 0x01, 0x0E, 0x42, 0x00}), "UCS-2", "GBK"},
+        {"Thai letter GBK lacks", bytes({0xFF, 0xFE, 0x41, 0x00, 0x01, 0x0E, 0x42, 0x00}), "UCS-2",
+         "GBK"},
         {"lone surrogate", bytes({0xFF, 0xFE, 0x41, 0x00, 0x3D, 0xD8}), "UCS-2", "GBK"},
         {"odd length", bytes({0xFF, 0xFE, 0x41, 0x00, 0x42}), "UCS-2", "GBK"},
         {"lead byte without trail", "ab\xC9", "GBK", "UTF-8"},
-        {"byte 0xFF", "a\xFF" "b", "GBK", "UTF-8"},
+        {"byte 0xFF",
+         "a\xFF"
+         "b",
+         "GBK", "UTF-8"},
         {"broken UTF-8", "a\xE4\xB8", "UTF-8", "GBK"},
         {"unknown character set", "abc", "NO-SUCH-SET", "GBK"},
     };
@@ -55,7 +63,8 @@ TEST(ConvertEncoding, FailsAsAWholeOnAnyBadCharacter) {
 
 TEST(ConvertEncoding, ConvertsBetweenOtherSets) {
     // 上海 and the euro sign.
-    EXPECT_EQ(convert_encoding("\xC9\xCF\xBA\xA3\x80", "GBK", "UTF-8"), "\xE4\xB8\x8A\xE6\xB5\xB7\xE2\x82\xAC");
+    EXPECT_EQ(convert_encoding("\xC9\xCF\xBA\xA3\x80", "GBK", "UTF-8"),
+              "\xE4\xB8\x8A\xE6\xB5\xB7\xE2\x82\xAC");
     EXPECT_EQ(convert_encoding("\xE4\xB8\x8A\xE6\xB5\xB7", "UTF-8", "gbk"), "\xC9\xCF\xBA\xA3");
     // Written as UCS-2, the program's text reads back unchanged.
     const std::string gbk = "A\xC9\xCF\xBA\xA3 1\r\n";

@@ -24,7 +24,7 @@ using test_support::file_bytes;
 
 #define GBK_SHANGHAI "\xC9\xCF\xBA\xA3"  // 上海
 #define UTF8_SHANGHAI "\xE4\xB8\x8A\xE6\xB5\xB7"
-#define GBK_YUN "\xDF\x5C"               // 運: second byte is "\\"
+#define GBK_YUN "\xDF\x5C"  // 運: second byte is "\\"
 #define UTF8_YUN "\xE9\x81\x8B"
 
 // A fresh folder per test. root() is its native path; at() builds a name in
@@ -40,12 +40,15 @@ protected:
     void TearDown() override { fs::remove_all(m_root); }
 
     const std::string& root() const { return m_root; }
-    Text at(std::string_view program_relative) const { return m_program_root + "\\" + std::string(program_relative); }
+    Text at(std::string_view program_relative) const {
+        return m_program_root + "\\" + std::string(program_relative);
+    }
 
     // Names in a native folder, sorted; hidden leftovers included.
     static std::vector<std::string> listing(const fs::path& folder) {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(folder))
+            names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -58,7 +61,10 @@ private:
 using Names = std::vector<std::string>;
 
 TEST_F(FilesTest, WritesWholeFilesAndReadsThemBack) {
-    const Bytes binary("\x00\x01\xFF\r\n\x1A" "end", 9);
+    const Bytes binary(
+        "\x00\x01\xFF\r\n\x1A"
+        "end",
+        9);
     struct Case {
         const char* name;
         std::initializer_list<std::string_view> parts;
@@ -129,9 +135,8 @@ TEST_F(FilesTest, MapsGbkNamesAndSeparators) {
 TEST_F(FilesTest, RefusesWhatCannotBeWritten) {
     ASSERT_TRUE(create_directory(at("folder")));
     const Text cases[] = {
-        "",
-        at("missing\\a.txt"),
-        at("folder"),   // a folder stands there
+        "", at("missing\\a.txt"),
+        at("folder"),    // a folder stands there
         at("folder\\"),  // no file name at all
     };
     for (const Text& name : cases) {
@@ -151,7 +156,8 @@ TEST_F(FilesTest, ReadingWhatIsNotAFileGivesNothing) {
 TEST_F(FilesTest, FindsFilesAndFoldersByNameAndWildcard) {
     ASSERT_TRUE(create_directory(at("pics")));
     ASSERT_TRUE(create_directory(at("empty")));
-    for (const char* name : {"pics\\1.jpg", "pics\\12.gif", "pics\\[1]a.png", "pics\\" GBK_SHANGHAI ".txt"}) {
+    for (const char* name :
+         {"pics\\1.jpg", "pics\\12.gif", "pics\\[1]a.png", "pics\\" GBK_SHANGHAI ".txt"}) {
         ASSERT_TRUE(write_file(at(name), "x"));
     }
     struct Case {
@@ -178,9 +184,18 @@ TEST_F(FilesTest, FindsFilesAndFoldersByNameAndWildcard) {
         {"pics\\[1]*", true},
         {"pics\\[12]*", false},
         // "?" is one character, however many bytes it takes.
-        {"pics\\?" "\xBA\xA3" ".txt", true},
-        {"pics\\??" "\xBA\xA3" ".txt", false},
-        {"pics\\" "\xC9\xCF" "*", true},
+        {"pics\\?"
+         "\xBA\xA3"
+         ".txt",
+         true},
+        {"pics\\??"
+         "\xBA\xA3"
+         ".txt",
+         false},
+        {"pics\\"
+         "\xC9\xCF"
+         "*",
+         true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(file_exists(at(c.name)), c.exists) << c.name;
@@ -192,7 +207,7 @@ TEST_F(FilesTest, CreatesExactlyOneFolderLevel) {
     EXPECT_TRUE(create_directory(at("a")));
     EXPECT_TRUE(fs::is_directory(fs::path(root()) / "a"));
     EXPECT_FALSE(create_directory(at("a")));               // exists already
-    EXPECT_TRUE(create_directory(at("a\\b\\")));          // trailing separator
+    EXPECT_TRUE(create_directory(at("a\\b\\")));           // trailing separator
     EXPECT_FALSE(create_directory(at("missing\\child")));  // parent missing
     EXPECT_FALSE(create_directory(""));
     ASSERT_TRUE(write_file(at("file"), "x"));
@@ -206,7 +221,8 @@ TEST_F(FilesTest, ServerNamesLandInsideTheFolder) {
     ASSERT_TRUE(create_directory(at("save")));
     ASSERT_TRUE(create_directory(at("save\\batch")));
     const std::string hostile[] = {
-        "..\\..\\x.jpg", "../x.jpg", "a/b.jpg", "..", ".", "", "/etc/x", "a\r\n\x01.jpg", "C:x.jpg", "*.jpg",
+        "..\\..\\x.jpg", "../x.jpg",      "a/b.jpg", "..",    ".", "",
+        "/etc/x",        "a\r\n\x01.jpg", "C:x.jpg", "*.jpg",
     };
     std::set<std::string> expected;
     for (size_t i = 0; i < std::size(hostile); ++i) {
@@ -214,7 +230,8 @@ TEST_F(FilesTest, ServerNamesLandInsideTheFolder) {
         const std::string content = "picture " + std::to_string(i);
         ASSERT_TRUE(write_file(at("save\\batch\\" + name), content)) << hostile[i];
         // The file is right there, directly in the folder.
-        EXPECT_EQ(file_bytes(fs::path(root()) / "save" / "batch" / to_native_path(name)), content) << hostile[i];
+        EXPECT_EQ(file_bytes(fs::path(root()) / "save" / "batch" / to_native_path(name)), content)
+            << hostile[i];
         expected.insert(to_native_path(name));
     }
     // Nothing appeared anywhere else.
@@ -243,7 +260,8 @@ TEST_F(FilesTest, AReaderNeverSeesAHalfWrittenFile) {
     for (int w = 0; w < 4; ++w) {
         writers.emplace_back([&, w] {
             for (int i = 0; i < 20; ++i) {
-                if (!write_file(name, std::string(kSize, static_cast<char>('b' + w)))) ++failed_writes;
+                if (!write_file(name, std::string(kSize, static_cast<char>('b' + w))))
+                    ++failed_writes;
             }
         });
     }

@@ -13,9 +13,7 @@ TEST(GbkText, TurnsProgramTextsIntoCodePage936) {
     EXPECT_EQ(gbk_text(""), "");
 }
 
-TEST(GbkTextDeathTest, StopsOnATextGbkCannotHold) {
-    EXPECT_DEATH(gbk_text("😀"), "no GBK form");
-}
+TEST(GbkTextDeathTest, StopsOnATextGbkCannotHold) { EXPECT_DEATH(gbk_text("😀"), "no GBK form"); }
 
 }  // namespace
 }  // namespace qinghe

@@ -20,7 +20,9 @@ std::ostream& operator<<(std::ostream& out, const TextCase& c) {
 }
 
 class StripHyperlinksTest : public ::testing::TestWithParam<TextCase> {};
-TEST_P(StripHyperlinksTest, Result) { EXPECT_EQ(strip_hyperlinks(GetParam().input), GetParam().expected); }
+TEST_P(StripHyperlinksTest, Result) {
+    EXPECT_EQ(strip_hyperlinks(GetParam().input), GetParam().expected);
+}
 INSTANTIATE_TEST_SUITE_P(
     Cases, StripHyperlinksTest,
     ::testing::Values(
@@ -41,33 +43,38 @@ TEST_P(DecodeEntitiesTest, Result) {
 }
 INSTANTIATE_TEST_SUITE_P(
     Cases, DecodeEntitiesTest,
-    ::testing::Values(
-        TextCase{"", ""}, TextCase{"abc", ""}, TextCase{"&#65;&#66;", "AB"},
-        TextCase{"&#20320;", kNi}, TextCase{"&#20320;&#22909;", kNi + kHao},
-        TextCase{"&#65;&#26;&#66;", "A"},    // 0x1A ends the read-back
-        TextCase{"&#65;&#0;&#66;", "AB"},    // code 0 gives nothing
-        TextCase{"abc&#65;", ""},            // the text before a reference spoils it
-        TextCase{"&#65;abc&#66;", "A"}, TextCase{"&#65", "A"}, TextCase{"&#x41;", ""},
-        TextCase{"&#8364;", "\x80"},          // euro sign
-        TextCase{"&#3585;", "?"},             // Thai, not in GBK
-        TextCase{"&#55357;", "?"},            // a lone surrogate
-        TextCase{"&#128512;&#65;", "A"},      // beyond 65535 and not in GBK: nothing
-        TextCase{"&#-65;&#66;", "B"}, TextCase{"&#99999999999;&#66;", "B"},
-        TextCase{"&#\xA3\xB6\xA3\xB5;", "A"}));  // full-width digits
+    ::testing::Values(TextCase{"", ""}, TextCase{"abc", ""}, TextCase{"&#65;&#66;", "AB"},
+                      TextCase{"&#20320;", kNi}, TextCase{"&#20320;&#22909;", kNi + kHao},
+                      TextCase{"&#65;&#26;&#66;", "A"},  // 0x1A ends the read-back
+                      TextCase{"&#65;&#0;&#66;", "AB"},  // code 0 gives nothing
+                      TextCase{"abc&#65;", ""},          // the text before a reference spoils it
+                      TextCase{"&#65;abc&#66;", "A"}, TextCase{"&#65", "A"}, TextCase{"&#x41;", ""},
+                      TextCase{"&#8364;", "\x80"},      // euro sign
+                      TextCase{"&#3585;", "?"},         // Thai, not in GBK
+                      TextCase{"&#55357;", "?"},        // a lone surrogate
+                      TextCase{"&#128512;&#65;", "A"},  // beyond 65535 and not in GBK: nothing
+                      TextCase{"&#-65;&#66;", "B"}, TextCase{"&#99999999999;&#66;", "B"},
+                      TextCase{"&#\xA3\xB6\xA3\xB5;", "A"}));  // full-width digits
 
 TEST(DecodeEntitiesTest, OtherPrefixAndTerminator) {
     EXPECT_EQ(decode_numeric_entities("[65][20320]", "[", "]"), "A" + kNi);
 }
 
 class PercentDecodeTest : public ::testing::TestWithParam<TextCase> {};
-TEST_P(PercentDecodeTest, Result) { EXPECT_EQ(percent_decode(GetParam().input), GetParam().expected); }
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PercentDecodeTest,
-    ::testing::Values(
-        TextCase{"%E4%BD%A0", "\xE4\xBD\xA0"}, TextCase{"a%00b", "a"}, TextCase{"a+b", "a+b"},
-        TextCase{"%2f%2F", "//"}, TextCase{"%4g", "%4g"}, TextCase{"100%", "100%"},
-        TextCase{"%4", "%4"}, TextCase{"%%41", "%A"}, TextCase{"%\xD6\xD0", "%\xD6\xD0"},
-        TextCase{"\xD6\xD0%41", "\xD6\xD0" "A"}, TextCase{"", ""}));
+TEST_P(PercentDecodeTest, Result) {
+    EXPECT_EQ(percent_decode(GetParam().input), GetParam().expected);
+}
+INSTANTIATE_TEST_SUITE_P(Cases, PercentDecodeTest,
+                         ::testing::Values(TextCase{"%E4%BD%A0", "\xE4\xBD\xA0"},
+                                           TextCase{"a%00b", "a"}, TextCase{"a+b", "a+b"},
+                                           TextCase{"%2f%2F", "//"}, TextCase{"%4g", "%4g"},
+                                           TextCase{"100%", "100%"}, TextCase{"%4", "%4"},
+                                           TextCase{"%%41", "%A"},
+                                           TextCase{"%\xD6\xD0", "%\xD6\xD0"},
+                                           TextCase{"\xD6\xD0%41",
+                                                    "\xD6\xD0"
+                                                    "A"},
+                                           TextCase{"", ""}));
 
 TEST(PercentEscapedUtf8Test, BecomesGbk) {
     EXPECT_EQ(utf8_to_text(text_to_bytes(percent_decode("%E4%BD%A0%E5%A5%BD"))), kNi + kHao);

@@ -8,11 +8,11 @@ namespace qinghe {
 namespace {
 
 // GBK and UTF-8 forms of the characters used below.
-#define GBK_SHANGHAI "\xC9\xCF\xBA\xA3"          // 上海
+#define GBK_SHANGHAI "\xC9\xCF\xBA\xA3"  // 上海
 #define UTF8_SHANGHAI "\xE4\xB8\x8A\xE6\xB5\xB7"
-#define GBK_YUN "\xDF\x5C"                       // 運: second byte is "\\"
+#define GBK_YUN "\xDF\x5C"  // 運: second byte is "\\"
 #define UTF8_YUN "\xE9\x81\x8B"
-#define GBK_JIN "\xE5\x5C"                       // 錦: second byte is "\\"
+#define GBK_JIN "\xE5\x5C"  // 錦: second byte is "\\"
 #define UTF8_JIN "\xE9\x8C\xA6"
 #define UTF8_REPLACEMENT "\xEF\xBF\xBD"
 
@@ -23,7 +23,8 @@ TEST(ToNativePath, TurnsSeparatorsAndGbkIntoThePosixForm) {
     };
     const Case cases[] = {
         {"/tmp/save\\batch\\1.jpg", "/tmp/save/batch/1.jpg"},
-        {"/tmp/" GBK_SHANGHAI "\\" GBK_SHANGHAI ".txt", "/tmp/" UTF8_SHANGHAI "/" UTF8_SHANGHAI ".txt"},
+        {"/tmp/" GBK_SHANGHAI "\\" GBK_SHANGHAI ".txt",
+         "/tmp/" UTF8_SHANGHAI "/" UTF8_SHANGHAI ".txt"},
         // A backslash that is the second byte of a character stays in it.
         {"/tmp/" GBK_YUN "\\" GBK_JIN ".jpg", "/tmp/" UTF8_YUN "/" UTF8_JIN ".jpg"},
         {GBK_YUN GBK_JIN, UTF8_YUN UTF8_JIN},
@@ -32,7 +33,9 @@ TEST(ToNativePath, TurnsSeparatorsAndGbkIntoThePosixForm) {
         {"a\x80", "a\xE2\x82\xAC"},
         // Bytes that are no GBK stand as U+FFFD, and a lone lead byte never
         // takes the separator after it.
-        {"a\xFF" "b", "a" UTF8_REPLACEMENT "b"},
+        {"a\xFF"
+         "b",
+         "a" UTF8_REPLACEMENT "b"},
         {"a\x81", "a" UTF8_REPLACEMENT},
         {"a\x81/b", "a" UTF8_REPLACEMENT "/b"},
         {"", ""},
@@ -112,7 +115,8 @@ TEST(SafeName, NoTwoByteNameEscapesTheFolder) {
     for (int a = 0; a < 256; ++a) {
         for (int b = 0; b < 256; ++b) {
             const std::string pair{static_cast<char>(a), static_cast<char>(b)};
-            for (const std::string& name : {pair, ".." + pair, pair + "..", pair.substr(0, 1) + "."}) {
+            for (const std::string& name :
+                 {pair, ".." + pair, pair + "..", pair.substr(0, 1) + "."}) {
                 const std::string native = to_native_path(safe_name(name));
                 ASSERT_EQ(native.find('/'), std::string::npos) << a << " " << b;
                 ASSERT_TRUE(native != "." && native != ".." && !native.empty()) << a << " " << b;

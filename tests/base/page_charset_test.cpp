@@ -45,7 +45,8 @@ struct DetectCase {
 
 TEST(DetectPageCharset, HeaderFirstThenTheBytes) {
     const std::string utf8_page = "<html><head>" + kGbkMeta + "<title>新款连衣裙-淘宝网</title>";
-    const std::string gbk_page = "<html><head>" + kGbkMeta + gbk("<title>新款连衣裙-淘宝网</title>");
+    const std::string gbk_page =
+        "<html><head>" + kGbkMeta + gbk("<title>新款连衣裙-淘宝网</title>");
     // "牛皮" in GBK is C5A3 C6A4: two valid two-byte UTF-8 sequences by chance.
     const std::string lucky_gbk = gbk("牛皮");
     const DetectCase cases[] = {
@@ -86,11 +87,20 @@ TEST(Utf8PageToGbk, CharactersGbkLacksBecomeNumericReferences) {
         {"Chinese and ASCII", "<title>连衣裙 A-B</title>", gbk("<title>连衣裙 A-B</title>")},
         {"euro sign of code page 936", "€", "\x80"},
         {"yen sign GBK lacks", "<em>¥</em>", "<em>&#165;</em>"},
-        {"4-byte character", "a\xF0\x9F\x98\x80" "b", "a&#128512;b"},
+        {"4-byte character",
+         "a\xF0\x9F\x98\x80"
+         "b",
+         "a&#128512;b"},
         {"Korean", "한", "&#54620;"},
-        {"byte-order mark dropped", "\xEF\xBB\xBF" "好", gbk("好")},
+        {"byte-order mark dropped",
+         "\xEF\xBB\xBF"
+         "好",
+         gbk("好")},
         {"cut-off sequence at the end", "好\xE5\xA5", gbk("好") + "?"},
-        {"invalid bytes", "a\xFF" "b", "a?b"},
+        {"invalid bytes",
+         "a\xFF"
+         "b",
+         "a?b"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(utf8_page_to_gbk(c.utf8), c.expected) << c.name;
@@ -101,8 +111,7 @@ TEST(PageToGbk, ConvertsOnlyUtf8Pages) {
     const std::string gbk_page = kGbkMeta + gbk("<title>新款连衣裙夏季女装</title>");
     EXPECT_EQ(page_to_gbk(gbk_page), gbk_page);
     EXPECT_EQ(page_to_gbk(kGbkMeta + "<title>新款连衣裙夏季女装</title>"), gbk_page);
-    EXPECT_EQ(page_to_gbk("<title>新款</title>", "text/html; charset=gbk"),
-              "<title>新款</title>");
+    EXPECT_EQ(page_to_gbk("<title>新款</title>", "text/html; charset=gbk"), "<title>新款</title>");
 }
 
 }  // namespace

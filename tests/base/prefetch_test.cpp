@@ -27,8 +27,7 @@ public:
                 ++m_requests;
                 const int now = ++m_running;
                 int seen = m_max_running;
-                while (now > seen && !m_max_running.compare_exchange_weak(seen, now)) {
-                }
+                while (now > seen && !m_max_running.compare_exchange_weak(seen, now)) {}
                 std::this_thread::sleep_for(std::chrono::milliseconds(std::max(10, 60 - 4 * n)));
                 --m_running;
                 if (n % 5 == 4) {

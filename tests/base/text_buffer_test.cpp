@@ -19,7 +19,9 @@ TEST(TextBufferTest, ReadBackStopsBeforeZeroOrEndOfFile) {
     EXPECT_EQ(write_and_read({"x", std::string_view("\0y", 2)}), "x");
     EXPECT_EQ(write_and_read({"ab", "", "\xD6\xD0"}), "ab\xD6\xD0");
     EXPECT_EQ(write_and_read({}), "");
-    EXPECT_EQ(write_and_read({"\x1A" "a"}), "");
+    EXPECT_EQ(write_and_read({"\x1A"
+                              "a"}),
+              "");
 }
 
 TEST(TextBufferTest, GrowsPastManySteps) {
@@ -34,7 +36,7 @@ TEST(TextBufferTest, PositionMovesWithReadsAndWrites) {
     buffer.write_text("hello");
     EXPECT_EQ(buffer.read_text(), "");  // the position is at the end
     buffer.rewind();
-    buffer.write_text("J");             // writes over, like a file
+    buffer.write_text("J");  // writes over, like a file
     buffer.rewind();
     EXPECT_EQ(buffer.read_text(), "Jello");
     EXPECT_EQ(buffer.read_text(), "");

@@ -20,11 +20,18 @@ TEST(NumberToTextTest, WholeNumbers) {
 
 TEST(NumberToTextTest, RealsAsThirteenSignificantDigits) {
     const std::vector<std::pair<double, std::string>> cases = {
-        {9.0, "9"},          {0.5, "0.5"},       {-0.25, "-0.25"},
-        {1.0 / 3, "0.3333333333333"},            {2.0 / 3, "0.6666666666667"},
-        {123456789012.0, "123456789012"},        {1234567890123.0, "1234567890123"},
-        {12345678901234.0, "1.234567890123e+13"}, {1e20, "1e+20"},
-        {0.0001, "0.0001"},  {0.00001, "1e-05"}, {0.1 + 0.2, "0.3"},
+        {9.0, "9"},
+        {0.5, "0.5"},
+        {-0.25, "-0.25"},
+        {1.0 / 3, "0.3333333333333"},
+        {2.0 / 3, "0.6666666666667"},
+        {123456789012.0, "123456789012"},
+        {1234567890123.0, "1234567890123"},
+        {12345678901234.0, "1.234567890123e+13"},
+        {1e20, "1e+20"},
+        {0.0001, "0.0001"},
+        {0.00001, "1e-05"},
+        {0.1 + 0.2, "0.3"},
     };
     for (const auto& [value, text] : cases) EXPECT_EQ(number_to_text(value), text) << value;
 }
@@ -66,20 +73,21 @@ TEST_P(TextToNumberTest, ReadsALeadingCDecimal) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TextToNumberTest,
-    ::testing::Values(
-        NumberCase{"\xA3\xB1\xA3\xB2", 12},                   // １２
-        NumberCase{" 3 \xD2\xB3", 3},                          // " 3 页"
-        NumberCase{"\xB9\xB2", 0},                             // 共
-        NumberCase{"\xA3\xAD\xA3\xB3\xA3\xAE\xA3\xB5", -3.5},  // －３．５
-        NumberCase{"\xA1\xA1" "7", 7},                         // full-width space first
-        NumberCase{"1.5e3x", 1500}, NumberCase{"1e", 1}, NumberCase{"2E-1", 0.2},
-        NumberCase{"1e+", 1}, NumberCase{".5", 0.5}, NumberCase{"-.5", -0.5},
-        NumberCase{"5.", 5}, NumberCase{".", 0}, NumberCase{"-", 0}, NumberCase{"+7", 7},
-        NumberCase{"\t\r\n 8", 8}, NumberCase{"1,5", 1}, NumberCase{"", 0},
-        NumberCase{"59.00", 59}, NumberCase{"- 1", 0},
-        // Not decimal numbers: hex, infinity and NaN spellings.
-        NumberCase{"0x10", 0}, NumberCase{"inf", 0}, NumberCase{"nan", 0},
-        NumberCase{"-INFINITY", 0}));
+    ::testing::Values(NumberCase{"\xA3\xB1\xA3\xB2", 12},                    // １２
+                      NumberCase{" 3 \xD2\xB3", 3},                          // " 3 页"
+                      NumberCase{"\xB9\xB2", 0},                             // 共
+                      NumberCase{"\xA3\xAD\xA3\xB3\xA3\xAE\xA3\xB5", -3.5},  // －３．５
+                      NumberCase{"\xA1\xA1"
+                                 "7",
+                                 7},  // full-width space first
+                      NumberCase{"1.5e3x", 1500}, NumberCase{"1e", 1}, NumberCase{"2E-1", 0.2},
+                      NumberCase{"1e+", 1}, NumberCase{".5", 0.5}, NumberCase{"-.5", -0.5},
+                      NumberCase{"5.", 5}, NumberCase{".", 0}, NumberCase{"-", 0},
+                      NumberCase{"+7", 7}, NumberCase{"\t\r\n 8", 8}, NumberCase{"1,5", 1},
+                      NumberCase{"", 0}, NumberCase{"59.00", 59}, NumberCase{"- 1", 0},
+                      // Not decimal numbers: hex, infinity and NaN spellings.
+                      NumberCase{"0x10", 0}, NumberCase{"inf", 0}, NumberCase{"nan", 0},
+                      NumberCase{"-INFINITY", 0}));
 
 TEST(TextToNumberTest, OutOfRangeReadsAsCDoes) {
     EXPECT_EQ(text_to_number("1e400"), HUGE_VAL);

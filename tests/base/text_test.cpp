@@ -34,20 +34,23 @@ TEST_P(FindTextTest, FindsOnlyAtCharacterStarts) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FindTextTest,
-    ::testing::Values(
-        FindCase{"<a href>", "a", 2}, FindCase{"<a href>", "b", -1}, FindCase{"", "x", -1},
-        FindCase{"abc", "", 1}, FindCase{"", "", -1}, FindCase{"ab", "abc", -1},
-        FindCase{"abcabc", "ca", 3},
-        // 中文: D0 CE straddles the two characters.
-        FindCase{kZhong + kWen, "\xD0\xCE", -1}, FindCase{kZhong + kWen, kWen, 3},
-        // A trail byte in the ASCII range is not a character of its own.
-        FindCase{kYun + "\\", "\\", 3}, FindCase{"\x81\x61" "a", "a", 3},
-        FindCase{"\xB0\x41\x41", "\x41", 3},
-        // Parity of a run of lead-range bytes decides the character start.
-        FindCase{kA + kA, "\xA1\xB0", -1}, FindCase{"x" + kA + kA, kA, 2},
-        FindCase{"\xA1" + kA + "\xB0", "\xB0", -1}, FindCase{"\xB0" + kA + kA, "\xA1\xB0", 3},
-        // A lead byte at the very end ends the walk.
-        FindCase{"ab\xB0", "\xB0", -1}, FindCase{"ab\xB0", "b\xB0", 2}));
+    ::testing::Values(FindCase{"<a href>", "a", 2}, FindCase{"<a href>", "b", -1},
+                      FindCase{"", "x", -1}, FindCase{"abc", "", 1}, FindCase{"", "", -1},
+                      FindCase{"ab", "abc", -1}, FindCase{"abcabc", "ca", 3},
+                      // 中文: D0 CE straddles the two characters.
+                      FindCase{kZhong + kWen, "\xD0\xCE", -1}, FindCase{kZhong + kWen, kWen, 3},
+                      // A trail byte in the ASCII range is not a character of its own.
+                      FindCase{kYun + "\\", "\\", 3},
+                      FindCase{"\x81\x61"
+                               "a",
+                               "a", 3},
+                      FindCase{"\xB0\x41\x41", "\x41", 3},
+                      // Parity of a run of lead-range bytes decides the character start.
+                      FindCase{kA + kA, "\xA1\xB0", -1}, FindCase{"x" + kA + kA, kA, 2},
+                      FindCase{"\xA1" + kA + "\xB0", "\xB0", -1},
+                      FindCase{"\xB0" + kA + kA, "\xA1\xB0", 3},
+                      // A lead byte at the very end ends the walk.
+                      FindCase{"ab\xB0", "\xB0", -1}, FindCase{"ab\xB0", "b\xB0", 2}));
 
 struct SplitCase {
     std::string text, delimiter;
@@ -69,19 +72,18 @@ TEST_P(SplitTextTest, Pieces) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SplitTextTest,
-    ::testing::Values(
-        SplitCase{"", ",", {}}, SplitCase{"", "", {}}, SplitCase{"x", ",", {"x"}},
-        SplitCase{"abc", "", {"abc"}}, SplitCase{"a,b", ",", {"a", "b"}},
-        SplitCase{"a,,b", ",", {"a", "", "b"}}, SplitCase{",a", ",", {"", "a"}},
-        SplitCase{"a,b,", ",", {"a", "b"}}, SplitCase{",", ",", {""}},
-        SplitCase{",,", ",", {"", ""}},
-        SplitCase{"<a 1><a 2>", "<a ", {"", "1>", "2>"}},
-        SplitCase{"a\r\nb\r\n\r\nc", "\r\n", {"a", "b", "", "c"}},
-        SplitCase{kZhong + kWen, "\xD0\xCE", {kZhong + kWen}},
-        SplitCase{"\xB0,a,b", ",", {"\xB0,a", "b"}},
-        // The walk restarts right after a delimiter that ends in a lead byte.
-        SplitCase{"x\xB0y\xB0\xA1", "\xB0", {"x", "y", "\xA1"}},
-        SplitCase{kZhong + "," + kWen + ",", ",", {kZhong, kWen}}));
+    ::testing::Values(SplitCase{"", ",", {}}, SplitCase{"", "", {}}, SplitCase{"x", ",", {"x"}},
+                      SplitCase{"abc", "", {"abc"}}, SplitCase{"a,b", ",", {"a", "b"}},
+                      SplitCase{"a,,b", ",", {"a", "", "b"}}, SplitCase{",a", ",", {"", "a"}},
+                      SplitCase{"a,b,", ",", {"a", "b"}}, SplitCase{",", ",", {""}},
+                      SplitCase{",,", ",", {"", ""}},
+                      SplitCase{"<a 1><a 2>", "<a ", {"", "1>", "2>"}},
+                      SplitCase{"a\r\nb\r\n\r\nc", "\r\n", {"a", "b", "", "c"}},
+                      SplitCase{kZhong + kWen, "\xD0\xCE", {kZhong + kWen}},
+                      SplitCase{"\xB0,a,b", ",", {"\xB0,a", "b"}},
+                      // The walk restarts right after a delimiter that ends in a lead byte.
+                      SplitCase{"x\xB0y\xB0\xA1", "\xB0", {"x", "y", "\xA1"}},
+                      SplitCase{kZhong + "," + kWen + ",", ",", {kZhong, kWen}}));
 
 TEST(TextListTest, NumbersOutsideTheListGiveTheEmptyText) {
     TextList list = split_text("a,b", ",");
@@ -110,21 +112,22 @@ TEST_P(ReplaceTextTest, Result) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReplaceTextTest,
-    ::testing::Values(
-        ReplaceCase{"aaa", "aa", "b", true, "ba"},
-        ReplaceCase{"\r\n\r\n\r\n", "\r\n\r\n", "\r\n", true, "\r\n\r\n"},
-        ReplaceCase{"aXa", "a", "aa", true, "aaXaa"},
-        ReplaceCase{"x.CSV", ".csv", "", false, "x"},
-        ReplaceCase{"x.CSV", ".csv", "", true, "x.CSV"},
-        ReplaceCase{"", "a", "b", true, ""}, ReplaceCase{"abc", "", "x", true, "abc"},
-        ReplaceCase{"abc", "abcd", "x", true, "abc"},
-        ReplaceCase{kZhong + kWen, "\xD0\xCE", "x", true, kZhong + kWen},
-        ReplaceCase{kYun + "\\x\\", "\\", "/", true, kYun + "/x/"},
-        // Only letters fold: "[" and "{" differ by the same bit as "A" and "a".
-        ReplaceCase{"a[b", "A{B", "", false, "a[b"},
-        ReplaceCase{"Ab" + kA + "aB", "ab", "-", false, "-" + kA + "-"},
-        // An ASCII trail byte does not match, whatever its case.
-        ReplaceCase{"\xC1\x41" "A", "a", "-", false, "\xC1\x41-"}));
+    ::testing::Values(ReplaceCase{"aaa", "aa", "b", true, "ba"},
+                      ReplaceCase{"\r\n\r\n\r\n", "\r\n\r\n", "\r\n", true, "\r\n\r\n"},
+                      ReplaceCase{"aXa", "a", "aa", true, "aaXaa"},
+                      ReplaceCase{"x.CSV", ".csv", "", false, "x"},
+                      ReplaceCase{"x.CSV", ".csv", "", true, "x.CSV"},
+                      ReplaceCase{"", "a", "b", true, ""}, ReplaceCase{"abc", "", "x", true, "abc"},
+                      ReplaceCase{"abc", "abcd", "x", true, "abc"},
+                      ReplaceCase{kZhong + kWen, "\xD0\xCE", "x", true, kZhong + kWen},
+                      ReplaceCase{kYun + "\\x\\", "\\", "/", true, kYun + "/x/"},
+                      // Only letters fold: "[" and "{" differ by the same bit as "A" and "a".
+                      ReplaceCase{"a[b", "A{B", "", false, "a[b"},
+                      ReplaceCase{"Ab" + kA + "aB", "ab", "-", false, "-" + kA + "-"},
+                      // An ASCII trail byte does not match, whatever its case.
+                      ReplaceCase{"\xC1\x41"
+                                  "A",
+                                  "a", "-", false, "\xC1\x41-"}));
 
 struct OneTextCase {
     std::string input, expected;
@@ -138,26 +141,27 @@ class TrimTextTest : public ::testing::TestWithParam<OneTextCase> {};
 TEST_P(TrimTextTest, Result) { EXPECT_EQ(trim_text(GetParam().input), GetParam().expected); }
 INSTANTIATE_TEST_SUITE_P(
     Cases, TrimTextTest,
-    ::testing::Values(
-        OneTextCase{" \t a \xA1\xA1", "\t a"}, OneTextCase{"\xA1\xA1 x \xA1\xA1", "x"},
-        OneTextCase{"   ", ""}, OneTextCase{"\xA1\xA1\xA1\xA1", ""}, OneTextCase{"", ""},
-        OneTextCase{"a\r\n", "a\r\n"}, OneTextCase{kA + "\xA1\xA1", kA},
-        // A1 A1 that straddles two characters is no space, and a lead byte takes
-        // the space after it.
-        OneTextCase{"\xC1\xA1\xA1", "\xC1\xA1\xA1"}, OneTextCase{" \xC1\xA1\xA1 ", "\xC1\xA1\xA1 "}));
+    ::testing::Values(OneTextCase{" \t a \xA1\xA1", "\t a"},
+                      OneTextCase{"\xA1\xA1 x \xA1\xA1", "x"}, OneTextCase{"   ", ""},
+                      OneTextCase{"\xA1\xA1\xA1\xA1", ""}, OneTextCase{"", ""},
+                      OneTextCase{"a\r\n", "a\r\n"}, OneTextCase{kA + "\xA1\xA1", kA},
+                      // A1 A1 that straddles two characters is no space, and a lead byte takes
+                      // the space after it.
+                      OneTextCase{"\xC1\xA1\xA1", "\xC1\xA1\xA1"},
+                      OneTextCase{" \xC1\xA1\xA1 ", "\xC1\xA1\xA1 "}));
 
 class ToHalfwidthTest : public ::testing::TestWithParam<OneTextCase> {};
 TEST_P(ToHalfwidthTest, Result) { EXPECT_EQ(to_halfwidth(GetParam().input), GetParam().expected); }
 INSTANTIATE_TEST_SUITE_P(
     Cases, ToHalfwidthTest,
-    ::testing::Values(
-        OneTextCase{"\xA3\xB1\xA3\xB2", "12"},                  // １２
-        OneTextCase{"\xA3\xAD\xA3\xB3\xA3\xAE\xA3\xB5", "-3.5"},  // －３．５
-        OneTextCase{"\xA3\xC1", "A"}, OneTextCase{"\xA1\xA1", " "}, OneTextCase{"\xA1\xAB", "~"},
-        OneTextCase{"\xA1\xEE\xA1\xEF", "**"}, OneTextCase{"\xA3\xA0\xA3\xFF", "\xA3\xA0\xA3\xFF"},
-        OneTextCase{kZhong + "1", kZhong + "1"}, OneTextCase{"a\xA3", "a\xA3"},
-        // The second byte of a character is never read as a lead byte.
-        OneTextCase{"\xB0\xA3\xB1", "\xB0\xA3\xB1"}));
+    ::testing::Values(OneTextCase{"\xA3\xB1\xA3\xB2", "12"},                    // １２
+                      OneTextCase{"\xA3\xAD\xA3\xB3\xA3\xAE\xA3\xB5", "-3.5"},  // －３．５
+                      OneTextCase{"\xA3\xC1", "A"}, OneTextCase{"\xA1\xA1", " "},
+                      OneTextCase{"\xA1\xAB", "~"}, OneTextCase{"\xA1\xEE\xA1\xEF", "**"},
+                      OneTextCase{"\xA3\xA0\xA3\xFF", "\xA3\xA0\xA3\xFF"},
+                      OneTextCase{kZhong + "1", kZhong + "1"}, OneTextCase{"a\xA3", "a\xA3"},
+                      // The second byte of a character is never read as a lead byte.
+                      OneTextCase{"\xB0\xA3\xB1", "\xB0\xA3\xB1"}));
 
 // The byte tables of the full-width forms stand for these characters.
 TEST(FullWidthFormsTest, ByteTablesMatchTheCharacters) {
@@ -192,14 +196,12 @@ struct BetweenCase {
 
 TEST(TextBetween, CutsAfterFirstStartUpToNextEnd) {
     const BetweenCase cases[] = {
-        {"a[b]c[d]", "[", "]", "b"},
-        {"a[bc", "[", "]", "bc"},         // no end: to the end of the text
-        {"abc", "[", "]", ""},            // no start
-        {"abc[", "[", "]", ""},           // start as the very last bytes
-        {"x]y[z]", "[", "]", "z"},        // end before start is not used
-        {"a[b[c]", "[", "]", "b"},        // a second start ends the text first
-        {"[]", "[", "]", ""},
-        {"k=1;k=2;", "k=", ";", "1"},
+        {"a[b]c[d]", "[", "]", "b"}, {"a[bc", "[", "]", "bc"},  // no end: to the end of the text
+        {"abc", "[", "]", ""},                                  // no start
+        {"abc[", "[", "]", ""},                                 // start as the very last bytes
+        {"x]y[z]", "[", "]", "z"},                              // end before start is not used
+        {"a[b[c]", "[", "]", "b"},  // a second start ends the text first
+        {"[]", "[", "]", ""},        {"k=1;k=2;", "k=", ";", "1"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(text_between(c.text, c.start, c.end), c.expected) << c.text;
@@ -308,8 +310,8 @@ TEST_P(ScanningTest, AgreesWithACharacterWalkOnRandomTexts) {
             size_t at = random() % (h.size() - n.size());
             h.replace(at, n.size(), n);
         }
-        ASSERT_EQ(find_text(h, n), reference_find(h, n)) << testing::PrintToString(h) << " / "
-                                                           << testing::PrintToString(n);
+        ASSERT_EQ(find_text(h, n), reference_find(h, n))
+            << testing::PrintToString(h) << " / " << testing::PrintToString(n);
         if (n.empty()) continue;
         ASSERT_EQ(split_text(h, n).items(), reference_split(h, n)) << testing::PrintToString(h);
         for (bool case_sensitive : {true, false}) {

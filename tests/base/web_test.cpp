@@ -101,7 +101,8 @@ private:
 
 // Answers every request with the same bytes and closes the connection.
 RawServer::Handler fixed_answer(std::string answer) {
-    return [answer](int fd, const std::string&, const RawServer&) { RawServer::send_all(fd, answer); };
+    return
+        [answer](int fd, const std::string&, const RawServer&) { RawServer::send_all(fd, answer); };
 }
 
 // Short limits for the tests that wait on purpose; restored afterwards.
@@ -139,13 +140,16 @@ TEST_F(WebTest, SendsTheOneRequestShapeWithoutFragment) {
 
     const auto requests = server.requests();
     ASSERT_EQ(requests.size(), 1u);
-    const std::string expected = "GET /item.htm?id=42 HTTP/1.1\r\n"
-                                 "Host: 127.0.0.1:" + std::to_string(server.port()) + "\r\n"
-                                 "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n"
-                                 "Accept: */*\r\n"
-                                 "Cache-Control: no-cache\r\n"
-                                 "Pragma: no-cache\r\n"
-                                 "\r\n";
+    const std::string expected =
+        "GET /item.htm?id=42 HTTP/1.1\r\n"
+        "Host: 127.0.0.1:" +
+        std::to_string(server.port()) +
+        "\r\n"
+        "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n"
+        "Accept: */*\r\n"
+        "Cache-Control: no-cache\r\n"
+        "Pragma: no-cache\r\n"
+        "\r\n";
     EXPECT_EQ(requests[0], expected);
 }
 
@@ -226,12 +230,8 @@ TEST_F(WebTest, RefusesEverySchemeButHttpAndHttps) {
     ASSERT_TRUE(server.start());
 
     const std::string cases[] = {
-        "file:///etc/passwd",
-        "FILE:///etc/passwd",
-        "ftp://127.0.0.1/x",
-        "gopher://127.0.0.1/x",
-        server.url("/to-file"),
-        server.url("/to-ftp"),
+        "file:///etc/passwd",   "FILE:///etc/passwd",   "ftp://127.0.0.1/x",
+        "gopher://127.0.0.1/x", server.url("/to-file"), server.url("/to-ftp"),
     };
     for (const std::string& address : cases) {
         FetchResult r = fetch_url_checked(address);
@@ -283,9 +283,12 @@ TEST_F(WebTest, AddressPartsBeyondTheSplitterSizesGiveNothing) {
         {base + "/p?" + std::string(2044, 'q'), "ok"},
         {base + "/p?" + std::string(2045, 'q'), ""},
         // User name and password: 127 characters fit, 128 do not.
-        {"http://" + std::string(127, 'u') + ":pw@127.0.0.1:" + std::to_string(server.port()) + "/", "ok"},
-        {"http://" + std::string(128, 'u') + ":pw@127.0.0.1:" + std::to_string(server.port()) + "/", ""},
-        {"http://u:" + std::string(128, 'p') + "@127.0.0.1:" + std::to_string(server.port()) + "/", ""},
+        {"http://" + std::string(127, 'u') + ":pw@127.0.0.1:" + std::to_string(server.port()) + "/",
+         "ok"},
+        {"http://" + std::string(128, 'u') + ":pw@127.0.0.1:" + std::to_string(server.port()) + "/",
+         ""},
+        {"http://u:" + std::string(128, 'p') + "@127.0.0.1:" + std::to_string(server.port()) + "/",
+         ""},
         // Control bytes would split the request line.
         {base + "/a\r\nX-Injected: 1", ""},
         {base + "/a\x01", ""},
@@ -307,12 +310,14 @@ TEST_F(WebTest, ReadsBodiesWithAndWithoutLength) {
     };
     const Case cases[] = {
         {"large with length",
-         "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(large.size()) + "\r\n\r\n" + large, large},
+         "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(large.size()) + "\r\n\r\n" + large,
+         large},
         {"large until close", "HTTP/1.0 200 OK\r\n\r\n" + large, large},
         {"small until close", "HTTP/1.0 200 OK\r\n\r\n" + small, small},
         {"empty", "HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n", ""},
         // A compressed body stays compressed: pictures are stored as they came.
-        {"content encoding kept", "HTTP/1.0 200 OK\r\nContent-Encoding: gzip\r\n\r\n" + small, small},
+        {"content encoding kept", "HTTP/1.0 200 OK\r\nContent-Encoding: gzip\r\n\r\n" + small,
+         small},
     };
     for (const Case& c : cases) {
         RawServer server(fixed_answer(c.answer));
@@ -435,7 +440,8 @@ TEST_F(WebTest, ThreadsFetchingAtOnceGetTheirOwnBodies) {
         threads.emplace_back([&, t] {
             for (unsigned round = 0; round < kRounds; ++round) {
                 const unsigned n = t * kRounds + round;
-                if (fetch_url(server.url("/body/" + std::to_string(n))) != binary_body(40000 + n, n)) {
+                if (fetch_url(server.url("/body/" + std::to_string(n))) !=
+                    binary_body(40000 + n, n)) {
                     ++wrong;
                 }
             }

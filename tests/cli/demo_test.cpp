@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "demo/fake_market.h"
-#include "support/gbk_literal.h"
 #include "support/file_bytes.h"
+#include "support/gbk_literal.h"
 
 namespace {
 
@@ -17,8 +17,8 @@ TEST(DemoCommand, HarvestsTheBundledShopIntoTheSaveFolder) {
     const fs::path save = fs::temp_directory_path() / "qinghe-demo-test";
     fs::remove_all(save);
     fs::create_directories(save);
-    const std::string command = std::string(QINGHE_CLI_PATH) + " --demo --no-export --save '" + save.string() +
-                                "' > '" + (save / "out.txt").string() + "' 2>&1";
+    const std::string command = std::string(QINGHE_CLI_PATH) + " --demo --no-export --save '" +
+                                save.string() + "' > '" + (save / "out.txt").string() + "' 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << file_bytes(save / "out.txt");
 
     fs::path batch;
@@ -31,8 +31,9 @@ TEST(DemoCommand, HarvestsTheBundledShopIntoTheSaveFolder) {
     const auto& items = qinghe::demo::demo_items();
     const fs::path taobao = batch / "1001_青禾淘图";
     const fs::path tmall = batch / "2002_青禾淘图";
-    EXPECT_EQ(file_bytes(taobao / "淘图记录.txt"),
-              qinghe::test_support::gbk("青禾演示 纯棉圆领T恤 夏季新款") + "\r\n" + items[0].address);
+    EXPECT_EQ(
+        file_bytes(taobao / "淘图记录.txt"),
+        qinghe::test_support::gbk("青禾演示 纯棉圆领T恤 夏季新款") + "\r\n" + items[0].address);
     const std::string picture = items[0].main_pictures[1];
     EXPECT_EQ(file_bytes(taobao / "主图及属性图" / "2.png"),
               qinghe::demo::tiny_picture("png", picture));

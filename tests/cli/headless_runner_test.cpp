@@ -13,16 +13,16 @@
 
 #include "base/encoding.h"
 #include "cli/headless_runner.h"
-#include "support/gbk_literal.h"
 #include "demo/loopback_server.h"
 #include "support/file_bytes.h"
+#include "support/gbk_literal.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using qinghe::test_support::gbk;
 using qinghe::demo::LoopbackServer;
 using qinghe::test_support::file_bytes;
+using qinghe::test_support::gbk;
 
 void write_all(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -58,8 +58,8 @@ protected:
     Outcome run(const std::vector<std::string>& args, const std::string& input = "",
                 const fs::path& cwd = {}) {
         write_all(root / "stdin", input);
-        std::string command = "cd " + quoted((cwd.empty() ? root : cwd).string()) + " && " +
-                              quoted(QINGHE_CLI_PATH);
+        std::string command =
+            "cd " + quoted((cwd.empty() ? root : cwd).string()) + " && " + quoted(QINGHE_CLI_PATH);
         for (const std::string& arg : args) command += " " + quoted(arg);
         command += " < " + quoted((root / "stdin").string()) + " > " +
                    quoted((root / "stdout").string()) + " 2> " + quoted((root / "stderr").string());
@@ -86,13 +86,18 @@ protected:
 
 TEST(AddressList, ReadsGbkOrUtf8AndEndsLinesInCrLf) {
     const std::string gbk_picture = gbk("图片");  // its GBK bytes are valid UTF-8 by chance
-    struct Case { std::string in; std::string out; };
+    struct Case {
+        std::string in;
+        std::string out;
+    };
     const Case cases[] = {
         {"a.jpg\nb.jpg\n", "a.jpg\r\nb.jpg\r\n"},
         {"a.jpg\r\nb.jpg", "a.jpg\r\nb.jpg"},
         {"\n\na", "\r\n\r\na"},
         {"宝贝.jpg\n", gbk("宝贝.jpg") + "\r\n"},
-        {"\xEF\xBB\xBF" "a.jpg", "a.jpg"},  // the UTF-8 byte order mark goes
+        {"\xEF\xBB\xBF"
+         "a.jpg",
+         "a.jpg"},  // the UTF-8 byte order mark goes
         {gbk("宝贝.jpg"), gbk("宝贝.jpg")},
         {gbk_picture + ".jpg", gbk_picture + ".jpg"},
         {"\xA2\xAC", "\xA2\xAC"},  // raw bytes that are not UTF-8: kept as GBK bytes
@@ -112,11 +117,27 @@ TEST(AddressList, ReadsGbkOrUtf8AndEndsLinesInCrLf) {
 TEST_F(Cli, HelpNamesEveryFlag) {
     const Outcome outcome = run({"--help"});
     EXPECT_EQ(outcome.status, 0);
-    const char* const flags[] = {"--save DIR", "--no-main", "--no-detail", "--no-other", "--flat",
-                                 "--show-title", "--no-export", "--package", "independent",
-                                 "composite", "--keep-links", "--connect-to HOST:PORT:ADDR:PORT",
-                                 "--stall-seconds N", "--max-body-bytes N", "--parallel N",
-                                 "--retries N", "--verbose", "--help", "--demo", "--shop", "FILE|-"};
+    const char* const flags[] = {"--save DIR",
+                                 "--no-main",
+                                 "--no-detail",
+                                 "--no-other",
+                                 "--flat",
+                                 "--show-title",
+                                 "--no-export",
+                                 "--package",
+                                 "independent",
+                                 "composite",
+                                 "--keep-links",
+                                 "--connect-to HOST:PORT:ADDR:PORT",
+                                 "--stall-seconds N",
+                                 "--max-body-bytes N",
+                                 "--parallel N",
+                                 "--retries N",
+                                 "--verbose",
+                                 "--help",
+                                 "--demo",
+                                 "--shop",
+                                 "FILE|-"};
     for (const char* flag : flags) {
         EXPECT_NE(outcome.out.find(flag), std::string::npos) << flag;
     }
@@ -150,11 +171,16 @@ TEST_F(Cli, WrongArgumentsExitWithTwoAndTouchNothing) {
 }
 
 TEST_F(Cli, ARefusedStartPrintsTheMessageAndExitsWithTwo) {
-    struct Case { std::vector<std::string> args; std::string input; std::string message; };
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        std::string message;
+    };
     const Case cases[] = {
         {{"--save", "save"}, "no address here\n", "信息：宝贝链接还未输入！\n"},
         {{"--save", "save", "-"}, "", "信息：宝贝链接还未输入！\n"},
-        {{"--save", "save", "--no-main", "--no-detail", "--no-other"}, "http://a.example/x.jpg\n",
+        {{"--save", "save", "--no-main", "--no-detail", "--no-other"},
+         "http://a.example/x.jpg\n",
          "信息：您还未选择要下载的是主图或细节图或其他图片呢！？\n"},
     };
     for (const Case& c : cases) {
@@ -169,13 +195,14 @@ class CliPictures : public Cli {
 protected:
     void SetUp() override {
         Cli::SetUp();
-        server.server().Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-            {
-                std::lock_guard lock(m_mutex);
-                m_paths.push_back(request.path);
-            }
-            response.set_content(picture(request.path), "image/png");
-        });
+        server.server().Get(".*",
+                            [this](const httplib::Request& request, httplib::Response& response) {
+                                {
+                                    std::lock_guard lock(m_mutex);
+                                    m_paths.push_back(request.path);
+                                }
+                                response.set_content(picture(request.path), "image/png");
+                            });
         ASSERT_TRUE(server.start());
         route = "pics.example:80:127.0.0.1:" + std::to_string(server.port());
     }
@@ -205,7 +232,11 @@ TEST_F(CliPictures, SavesAListOfPicturesInAnyEncodingAndLineEnd) {
     const std::string gbk_list = qinghe::convert_encoding(utf8_list, "UTF-8", "GBK");
     std::string gbk_crlf;
     for (char c : gbk_list) gbk_crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    struct Case { std::string name; std::string bytes; bool from_stdin; };
+    struct Case {
+        std::string name;
+        std::string bytes;
+        bool from_stdin;
+    };
     const Case cases[] = {
         {"utf8", utf8_list, false},
         {"gbk", gbk_crlf, false},
@@ -216,8 +247,9 @@ TEST_F(CliPictures, SavesAListOfPicturesInAnyEncodingAndLineEnd) {
         fs::create_directory(save);
         write_all(root / "list.txt", c.bytes);
         const Outcome outcome =
-            c.from_stdin ? run({"--save", save.string(), "--connect-to", route, "--verbose", "-"}, c.bytes)
-                         : run({"--save", save.string(), "--connect-to", route, "--verbose", "list.txt"});
+            c.from_stdin
+                ? run({"--save", save.string(), "--connect-to", route, "--verbose", "-"}, c.bytes)
+                : run({"--save", save.string(), "--connect-to", route, "--verbose", "list.txt"});
         ASSERT_EQ(outcome.status, 0) << c.name << outcome.err;
         const fs::path batch = batch_folder(save);
         EXPECT_TRUE(batch.filename().string().ends_with("共淘图3个地址")) << c.name;
@@ -225,9 +257,11 @@ TEST_F(CliPictures, SavesAListOfPicturesInAnyEncodingAndLineEnd) {
         EXPECT_EQ(file_bytes(batch / "宝贝图片.jpg"),
                   picture(qinghe::convert_encoding("/p/宝贝图片.jpg", "UTF-8", "GBK")))
             << c.name;
-        EXPECT_EQ(std::distance(fs::directory_iterator(batch), fs::directory_iterator()), 2) << c.name;
+        EXPECT_EQ(std::distance(fs::directory_iterator(batch), fs::directory_iterator()), 2)
+            << c.name;
         // The file list box, printed by --verbose, and the end of the batch.
-        EXPECT_NE(outcome.out.find("\nhttp://pics.example/p/宝贝图片.jpg\n"), std::string::npos) << c.name;
+        EXPECT_NE(outcome.out.find("\nhttp://pics.example/p/宝贝图片.jpg\n"), std::string::npos)
+            << c.name;
         EXPECT_NE(outcome.out.find("\nhttp://pics.example/q/a.png\n"), std::string::npos) << c.name;
         EXPECT_NE(outcome.out.find("（3/3）全部下载完毕！\n"), std::string::npos) << c.name;
         EXPECT_TRUE(outcome.err.empty()) << outcome.err;
@@ -249,14 +283,15 @@ TEST_F(CliPictures, SavesIntoTheCurrentFolderByDefault) {
 }
 
 TEST_F(CliPictures, LocalizesAUcs2DataPackage) {
-    const std::string text = "\"<img src=\"\"http://pics.example/d/desc.jpg\"\">\"\t\"0:0:0:|http://pics.example/m/main.jpg;\"\r\n";
+    const std::string text =
+        "\"<img src=\"\"http://pics.example/d/desc.jpg\"\">\"\t\"0:0:0:|http://pics.example/m/main.jpg;\"\r\n";
     const std::string be = qinghe::convert_encoding(text, "UTF-8", "UCS-2BE");
     std::string le = "\xFF\xFE";
     for (size_t i = 0; i + 1 < be.size(); i += 2) le += std::string{be[i + 1], be[i]};
     fs::create_directory(root / "in");
     write_all(root / "in" / "货品.csv", le);
-    const Outcome outcome = run({"--save", "save", "--connect-to", route},
-                                (root / "in" / "货品.csv").string() + "\n");
+    const Outcome outcome =
+        run({"--save", "save", "--connect-to", route}, (root / "in" / "货品.csv").string() + "\n");
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const fs::path package = batch_folder(root / "save") / "货品CSV文件淘图";
     EXPECT_EQ(file_bytes(package / "宝贝详情" / "desc.jpg"), picture("/d/desc.jpg"));

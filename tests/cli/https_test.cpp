@@ -29,7 +29,8 @@ std::string quoted(const std::string& s) {
 }
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    for (size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
         text.replace(at, from.size(), to);
     }
     return text;
@@ -105,9 +106,9 @@ protected:
 };
 
 TEST_F(CliHttps, HarvestsAnItemOverHttpsWithThePrivateAuthority) {
-    const Outcome outcome = run({"--cacert", qinghe::test_support::test_authority_file(), "--save",
-                                 (root / "save").string(), "--no-export",
-                                 (root / "list.txt").string()});
+    const Outcome outcome =
+        run({"--cacert", qinghe::test_support::test_authority_file(), "--save",
+             (root / "save").string(), "--no-export", (root / "list.txt").string()});
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     const fs::path folder = item_folder();
     const auto& item = qinghe::demo::demo_items()[0];

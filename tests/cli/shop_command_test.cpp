@@ -92,7 +92,8 @@ TEST_F(ShopCommandTest, PrintsEveryItemOfAFiveHundredItemShop) {
     server.add(big);
     ASSERT_TRUE(server.start());
 
-    CliRun r = run(with_routes({"--shop", "big.taobao.com/index.htm"}, server.routes({"big.taobao.com"})));
+    CliRun r =
+        run(with_routes({"--shop", "big.taobao.com/index.htm"}, server.routes({"big.taobao.com"})));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, expected);
     // Progress ends at 100 with the running count (UTF-8 on the terminal).
@@ -179,10 +180,12 @@ TEST_F(ShopCommandTest, ABlockedShopIsReportedAsBlocked) {
     FakeShopServer server;
     server.add(blocked);
     ASSERT_TRUE(server.start());
-    CliRun r = run(with_routes({"--shop", "blocked.taobao.com"}, server.routes({"blocked.taobao.com"})));
+    CliRun r =
+        run(with_routes({"--shop", "blocked.taobao.com"}, server.routes({"blocked.taobao.com"})));
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.out.empty());
-    EXPECT_NE(r.err.find("被网站拦截，请稍后再试或在浏览器中登录后重试！"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("被网站拦截，请稍后再试或在浏览器中登录后重试！"), std::string::npos)
+        << r.err;
     EXPECT_EQ(r.err.find("网络超时"), std::string::npos) << r.err;
 }
 

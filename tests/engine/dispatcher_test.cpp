@@ -7,17 +7,17 @@
 #include <vector>
 
 #include "base/date_time.h"
+#include "demo/loopback_server.h"
 #include "engine_fixture.h"
 #include "support/recording_window.h"
 #include "support/short_retries.h"
-#include "demo/loopback_server.h"
 
 namespace qinghe {
 namespace {
 
 using namespace engine_test;
-using test_support::RecordingWindow;
 using demo::LoopbackServer;
+using test_support::RecordingWindow;
 
 const Text kFolderMiddle = gbk("共淘图");
 const Text kFolderEnd = gbk("个地址");
@@ -51,11 +51,16 @@ protected:
 };
 
 TEST(BatchFolderName, JoinsTheTimeWithoutLeadingZerosAndTheCount) {
-    struct Case { int y, mo, d, h, mi, s, count; const char* digits; };
+    struct Case {
+        int y, mo, d, h, mi, s, count;
+        const char* digits;
+    };
     const Case cases[] = {
         {2013, 5, 7, 14, 3, 9, 12, "2013571439"},
         {2013, 11, 17, 8, 0, 0, 3, "20131117800"},
-        {2020, 12, 31, 23, 59, 59, 1, "202012312359" "59"},
+        {2020, 12, 31, 23, 59, 59, 1,
+         "202012312359"
+         "59"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(batch_folder_name_at(make_date_time(c.y, c.mo, c.d, c.h, c.mi, c.s), c.count),
@@ -65,7 +70,10 @@ TEST(BatchFolderName, JoinsTheTimeWithoutLeadingZerosAndTheCount) {
 }
 
 TEST(ClassifyAddress, GoesByTheEndingByteExactAndCaseSensitive) {
-    struct Case { const char* address; WorkerKind kind; };
+    struct Case {
+        const char* address;
+        WorkerKind kind;
+    };
     const Case cases[] = {
         {"http://img.example/x.jpg_.webp", WorkerKind::Picture},
         {"http://img.example/x.png", WorkerKind::Picture},
@@ -90,7 +98,11 @@ TEST_F(Dispatcher, RefusedStartShowsItsMessageAndChangesNothing) {
     const Text no_address = gbk("宝贝链接还未输入！");
     // The address box's placeholder text holds only the full-width "。".
     const Text placeholder = gbk("复制淘宝、天猫、阿里的商品连接地址粘贴到此文本框里，每行一个。");
-    struct Case { bool main, detail, other; Text address; Text message; };
+    struct Case {
+        bool main, detail, other;
+        Text address;
+        Text message;
+    };
     const Case cases[] = {
         {false, false, false, "http://a/x.jpg", no_kind},
         {false, false, false, "", no_kind},  // the picture kinds are checked first
@@ -125,7 +137,10 @@ TEST_F(Dispatcher, RefusedStartShowsItsMessageAndChangesNothing) {
 }
 
 TEST_F(Dispatcher, StartSplitsTheAddressBoxAtCrLf) {
-    struct Case { Text box; std::vector<Text> list; };
+    struct Case {
+        Text box;
+        std::vector<Text> list;
+    };
     const Case cases[] = {
         {"a.jpg", {"a.jpg"}},
         {"a.jpg\r\nb.jpg\r\n", {"a.jpg", "b.jpg"}},
@@ -168,8 +183,8 @@ TEST_F(Dispatcher, StartReportsTheFolderCreatedEvenWhenItCannotBe) {
     window->job().progress_tag = "7/7";
     start_batch(*window);
     ASSERT_GE(fake.events_of("status:").size(), 2u);
-    EXPECT_EQ(fake.events_of("status:")[1],
-              kOpen + "7/7" + kClose + kFolderOpen + window->job().batch_folder_name + kFolderCreated);
+    EXPECT_EQ(fake.events_of("status:")[1], kOpen + "7/7" + kClose + kFolderOpen +
+                                                window->job().batch_folder_name + kFolderCreated);
     EXPECT_EQ(fake.timer_period, 1);
 }
 
@@ -213,7 +228,8 @@ TEST_F(PictureBatch, EndsWithTheLastTagAndRestoresTheWindow) {
     EXPECT_EQ(fake.events_of("start_enabled:"), (std::vector<std::string>{"0", "1"}));
     for (int i = 1; i <= 5; ++i) {
         const std::string file = "n" + std::to_string(i) + ".jpg";
-        EXPECT_EQ(file_bytes(native_child(folder.path(), name) / file), picture_bytes("/p/" + file));
+        EXPECT_EQ(file_bytes(native_child(folder.path(), name) / file),
+                  picture_bytes("/p/" + file));
     }
 
     // The next batch's first messages carry the last tag of this one.
@@ -300,23 +316,23 @@ TEST_F(PictureBatch, PictureWorkerKeepsItsStepOrder) {
 
     const Text tag = kOpen + "1/1" + kClose;
     EXPECT_EQ(events, (std::vector<std::string>{
-                                    "timer:0",
-                                    "caption:" + kWorkingCaption,
-                                    "status:" + tag + kDownloading,
-                                    "progress:50",
-                                    "files:" + server.url("/p/x.jpg") + "\r\n",
-                                    "counter:" + new_files(1),
-                                    "progress:100",
-                                    "caption:" + kStartCaption,
-                                    "timer:1",
-                                    "timer:0",
-                                    "status:" + tag + kAllDone,
-                                    "caption:" + kStartCaption,
-                                    "start_enabled:1",
-                                    "address_enabled:1",
-                                    "counter:" + Text(kCounterRestingText),
-                                    "finished",
-                                }));
+                          "timer:0",
+                          "caption:" + kWorkingCaption,
+                          "status:" + tag + kDownloading,
+                          "progress:50",
+                          "files:" + server.url("/p/x.jpg") + "\r\n",
+                          "counter:" + new_files(1),
+                          "progress:100",
+                          "caption:" + kStartCaption,
+                          "timer:1",
+                          "timer:0",
+                          "status:" + tag + kAllDone,
+                          "caption:" + kStartCaption,
+                          "start_enabled:1",
+                          "address_enabled:1",
+                          "counter:" + Text(kCounterRestingText),
+                          "finished",
+                      }));
     // Armed by start_batch at index 1, by the worker after advancing to 2.
     EXPECT_EQ(recording.index_at_timer, (std::vector<int>{1, 2}));
 }

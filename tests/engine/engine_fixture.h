@@ -13,13 +13,13 @@
 
 #include "base/native_path.h"
 #include "base/text.h"
-#include "support/gbk_literal.h"
 #include "support/file_bytes.h"
+#include "support/gbk_literal.h"
 
 namespace qinghe::engine_test {
 
-using test_support::gbk;
 using test_support::file_bytes;
+using test_support::gbk;
 
 inline const Text kStartCaption = gbk("立即下载");
 inline const Text kWorkingCaption = gbk("正在下载中……");
@@ -32,7 +32,8 @@ inline Text new_files(int n) { return gbk("新下载：" + std::to_string(n) + "
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qinghe-engine-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "qinghe-engine-XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr) m_path = pattern;
     }
     ~TempFolder() {
@@ -55,7 +56,8 @@ private:
 };
 
 // The native path of a GBK name inside folder.
-inline std::filesystem::path native_child(const std::filesystem::path& folder, const Text& gbk_name) {
+inline std::filesystem::path native_child(const std::filesystem::path& folder,
+                                          const Text& gbk_name) {
     return folder / to_native_path(gbk_name);
 }
 

@@ -9,21 +9,21 @@
 #include <vector>
 
 #include "base/encoding.h"
-#include "engine/dispatcher.h"
-#include "engine_fixture.h"
-#include "support/recording_window.h"
 #include "base/web.h"
 #include "demo/fake_market.h"
 #include "demo/loopback_server.h"
+#include "engine/dispatcher.h"
+#include "engine_fixture.h"
+#include "support/recording_window.h"
 #include "support/tls_front.h"
 
 namespace qinghe {
 namespace {
 
 using namespace engine_test;
+using demo::LoopbackServer;
 using test_support::RecordingWindow;
 using test_support::run_on_worker;
-using demo::LoopbackServer;
 using test_support::TlsFront;
 
 const Text kPackageTail = gbk("CSV文件淘图");
@@ -57,18 +57,19 @@ protected:
         std::filesystem::create_directory(folder.path() / "in");
         fake.save_folder = folder.program_path();
         window->job().batch_folder_name = "batch";
-        server.server().Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-            {
-                std::lock_guard lock(m_mutex);
-                m_requests += 1;
-            }
-            if (request.path.find("missing") != std::string::npos) {
-                response.status = 200;
-                response.set_content("", "image/jpeg");
-                return;
-            }
-            response.set_content(picture_bytes(request.path), "image/jpeg");
-        });
+        server.server().Get(".*",
+                            [this](const httplib::Request& request, httplib::Response& response) {
+                                {
+                                    std::lock_guard lock(m_mutex);
+                                    m_requests += 1;
+                                }
+                                if (request.path.find("missing") != std::string::npos) {
+                                    response.status = 200;
+                                    response.set_content("", "image/jpeg");
+                                    return;
+                                }
+                                response.set_content(picture_bytes(request.path), "image/jpeg");
+                            });
         ASSERT_TRUE(server.start());
         host = "127.0.0.1:" + std::to_string(server.port());
     }
@@ -108,9 +109,11 @@ protected:
     std::string package_text() const {
         const std::string h = "http://" + host;
         return "version 1.00\r\ntitle\tdescription\tpicture\r\n"
-               "\"青禾 test\"\t\"<p><img src=\"\"" + h + "/d/one.jpg\"\"><img src=\"\"" + h +
-               "/d/two.gif\"\"></p>\"\t\"" "aa11:1:0:|" + h + "/m/main1.jpg;bb22:1:1:|" + h +
-               "/m/main2.png;\"\r\n";
+               "\"青禾 test\"\t\"<p><img src=\"\"" +
+               h + "/d/one.jpg\"\"><img src=\"\"" + h +
+               "/d/two.gif\"\"></p>\"\t\""
+               "aa11:1:0:|" +
+               h + "/m/main1.jpg;bb22:1:1:|" + h + "/m/main2.png;\"\r\n";
     }
 
     TempFolder folder;
@@ -147,10 +150,10 @@ TEST_F(Localizer, DownloadsDescriptionAndMainPicturesOfAUcs2Package) {
         EXPECT_EQ(fake.events_of("files:"),
                   (std::vector<std::string>{h + "/d/one.jpg\r\n", h + "/d/two.gif\r\n",
                                             h + "/m/main1.jpg\r\n", h + "/m/main2.png\r\n"}));
-        EXPECT_EQ(fake.events_of("counter:"),
-                  (std::vector<std::string>{new_files(1), new_files(2), new_files(3), new_files(4)}));
-        EXPECT_EQ(fake.events_of("progress:"),
-                  (std::vector<std::string>{"30", "60", "100", "0"}));
+        EXPECT_EQ(
+            fake.events_of("counter:"),
+            (std::vector<std::string>{new_files(1), new_files(2), new_files(3), new_files(4)}));
+        EXPECT_EQ(fake.events_of("progress:"), (std::vector<std::string>{"30", "60", "100", "0"}));
         EXPECT_EQ(fake.events_of("caption:"), (std::vector<std::string>{kWorkingCaption}));
         EXPECT_EQ(fake.events_of("status:"),
                   (std::vector<std::string>{kOpen + "1/1" + kClose + kDownloading}));
@@ -180,7 +183,10 @@ TEST_F(Localizer, BaseNameDropsEveryCsvInAnyCaseAndTakesTheLastElement) {
 }
 
 TEST_F(Localizer, PackagesWithoutUsableTextLeaveOnlyTheEmptyPackageFolder) {
-    struct Case { std::string name; std::string bytes; };
+    struct Case {
+        std::string name;
+        std::string bytes;
+    };
     const std::string h = "http://" + host;
     const Case cases[] = {
         // This program's own packages are GBK, not UCS-2.
@@ -320,11 +326,10 @@ TEST_F(Localizer, SchemeRelativePicturesTakeHttpsAfterTheClassicOnes) {
         "z:1:2:|http://img.alicdn.com/m/old.jpg;|//;\"\r\n";
     run(write_package("mixed.csv", ucs2(text, Order::LittleWithMark)));
     EXPECT_EQ(fake.events_of("files:"),
-              (std::vector<std::string>{"http://img.alicdn.com/d/old.jpg\r\n",
-                                        "https://img.alicdn.com/d/rel.gif\r\n",
-                                        "http://img.alicdn.com/m/old.jpg\r\n",
-                                        "https://img.alicdn.com/m/sec.jpg\r\n",
-                                        "https://img.alicdn.com/m/rel.png\r\n"}));
+              (std::vector<std::string>{
+                  "http://img.alicdn.com/d/old.jpg\r\n", "https://img.alicdn.com/d/rel.gif\r\n",
+                  "http://img.alicdn.com/m/old.jpg\r\n", "https://img.alicdn.com/m/sec.jpg\r\n",
+                  "https://img.alicdn.com/m/rel.png\r\n"}));
     const auto main = package_folder("mixed") / to_native_path(kMain);
     EXPECT_EQ(file_bytes(main / "rel.png"), SecureMarket::bytes("/m/rel.png"));
     EXPECT_EQ(file_bytes(main / "sec.jpg"), SecureMarket::bytes("/m/sec.jpg"));

@@ -78,10 +78,10 @@ protected:
     // disk then), a run of single pictures (one twice), a dropped package.
     Text address_box() const {
         const auto& items = demo::demo_items();
-        std::string package = "<p><img src=\"" + items[0].description_pictures[0] + "\"><img src=\"" +
-                              items[1].description_pictures[2] + "\"></p>,\"x:1:0:|" +
-                              items[2].main_pictures[0].substr(7) + ";y:1:1:|" +
-                              items[1].main_pictures[1].substr(7) + ";\"";
+        std::string package = "<p><img src=\"" + items[0].description_pictures[0] +
+                              "\"><img src=\"" + items[1].description_pictures[2] +
+                              "\"></p>,\"x:1:0:|" + items[2].main_pictures[0].substr(7) +
+                              ";y:1:1:|" + items[1].main_pictures[1].substr(7) + ";\"";
         const std::string ucs2 = "\xFF\xFE" + convert_encoding(package, "UTF-8", "UCS-2LE");
         const fs::path package_file = folder.path() / "drop.csv";
         std::ofstream(package_file, std::ios::binary) << ucs2;
@@ -113,12 +113,10 @@ protected:
 
         RecordingWindow fake;
         from_native_path(save.string(), fake.save_folder);
-        fake.options = {{OptionBox::DownloadMainPictures, true},
-                        {OptionBox::DownloadDetailPictures, true},
-                        {OptionBox::DownloadOtherPictures, true},
-                        {OptionBox::SmartCategorySave, smart_layout},
-                        {OptionBox::ShowItemTitle, true},
-                        {OptionBox::ExportDataPackage, true}};
+        fake.options = {
+            {OptionBox::DownloadMainPictures, true},  {OptionBox::DownloadDetailPictures, true},
+            {OptionBox::DownloadOtherPictures, true}, {OptionBox::SmartCategorySave, smart_layout},
+            {OptionBox::ShowItemTitle, true},         {OptionBox::ExportDataPackage, true}};
         fake.address = address_box();
         auto window = test_support::make_recording_main_window(fake);
         set_clock([] { return make_date_time(2024, 3, 5, 10, 20, 30); });
@@ -131,7 +129,8 @@ protected:
         // dispatch timer come from two threads and may swap places.
         std::vector<std::string> shown;
         for (const std::string& event : fake.events) {
-            if (!event.starts_with("progress:") && !event.starts_with("timer:")) shown.push_back(event);
+            if (!event.starts_with("progress:") && !event.starts_with("timer:"))
+                shown.push_back(event);
         }
         Run result{tree(save), shown, picture_requests()};
         for (auto& [address, count] : result.picture_requests) count -= requests_before[address];

@@ -6,19 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "demo/loopback_server.h"
 #include "engine/dispatcher.h"
 #include "engine_fixture.h"
 #include "support/recording_window.h"
 #include "support/short_retries.h"
-#include "demo/loopback_server.h"
 
 namespace qinghe {
 namespace {
 
 using namespace engine_test;
+using demo::LoopbackServer;
 using test_support::RecordingWindow;
 using test_support::run_on_worker;
-using demo::LoopbackServer;
 
 const Text kBatch = "batch";
 
@@ -31,22 +31,23 @@ protected:
         std::filesystem::create_directory(folder.path() / kBatch);
         fake.save_folder = folder.program_path();
         window->job().batch_folder_name = kBatch;
-        server.server().Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-            std::lock_guard lock(requests_mutex);
-            requests.push_back(request.path);
-            if (request.path == "/empty.jpg") {
-                response.set_content("", "image/jpeg");
-            } else if (request.path == "/broken.jpg") {
-                // Promises more than it sends, then drops the connection.
-                response.set_content_provider(
-                    1000, "image/jpeg", [](size_t, size_t, httplib::DataSink& sink) {
-                        sink.write("partial", 7);
-                        return false;
-                    });
-            } else {
-                response.set_content(picture_bytes(request.path), "image/jpeg");
-            }
-        });
+        server.server().Get(
+            ".*", [this](const httplib::Request& request, httplib::Response& response) {
+                std::lock_guard lock(requests_mutex);
+                requests.push_back(request.path);
+                if (request.path == "/empty.jpg") {
+                    response.set_content("", "image/jpeg");
+                } else if (request.path == "/broken.jpg") {
+                    // Promises more than it sends, then drops the connection.
+                    response.set_content_provider(1000, "image/jpeg",
+                                                  [](size_t, size_t, httplib::DataSink& sink) {
+                                                      sink.write("partial", 7);
+                                                      return false;
+                                                  });
+                } else {
+                    response.set_content(picture_bytes(request.path), "image/jpeg");
+                }
+            });
         ASSERT_TRUE(server.start());
     }
 
@@ -82,7 +83,11 @@ protected:
 };
 
 TEST_F(PictureWorker, SavesThePictureUnderItsOwnName) {
-    struct Case { std::string path; std::string requested; std::string file; };
+    struct Case {
+        std::string path;
+        std::string requested;
+        std::string file;
+    };
     const Case cases[] = {
         {"/img/a.jpg", "/img/a.jpg", "a.jpg"},
         {"/img/b.png_.webp", "/img/b.png", "b.png"},
@@ -113,7 +118,8 @@ TEST_F(PictureWorker, TheSamePictureTwiceIsFetchedOnce) {
     run(server.url("/y/same.jpg"));
     EXPECT_TRUE(taken().empty());
     EXPECT_EQ(fake.counter, "harvester's count");
-    EXPECT_EQ(fake.file_list, server.url("/x/same.jpg") + "\r\n" + server.url("/y/same.jpg") + "\r\n");
+    EXPECT_EQ(fake.file_list,
+              server.url("/x/same.jpg") + "\r\n" + server.url("/y/same.jpg") + "\r\n");
     EXPECT_EQ(file_bytes(batch() / "same.jpg"), picture_bytes("/x/same.jpg"));
 }
 

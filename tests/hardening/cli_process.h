@@ -51,7 +51,7 @@ struct ChildResult {
     int exit_status = -1;    // when exited
     bool signalled = false;  // ended by a signal
     int signal = 0;
-    long peak_rss_kb = 0;    // the child's own peak resident set
+    long peak_rss_kb = 0;  // the child's own peak resident set
 };
 
 // The runner started with arguments, standard output and error going to
@@ -136,8 +136,8 @@ private:
 inline std::map<std::string, fs::path> files_below(const fs::path& root) {
     std::map<std::string, fs::path> files;
     std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::recursive_directory_iterator();
-         it.increment(error)) {
+    for (auto it = fs::recursive_directory_iterator(root, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
         if (it->is_regular_file()) files[fs::relative(it->path(), root).string()] = it->path();
     }
     return files;

@@ -7,9 +7,9 @@
 
 #include <random>
 
+#include "demo/loopback_server.h"
 #include "hardening/cli_process.h"
 #include "hardening/reset_server.h"
-#include "demo/loopback_server.h"
 
 namespace qinghe::hardening {
 namespace {
@@ -36,7 +36,8 @@ constexpr long kPeakRssLimitKb = 160 * 1024;
 constexpr const char* kBatchEnded = "全部下载完毕";
 constexpr const char* kSecretMarker = "QINGHE-SECRET-MARKER-7d41";
 
-const std::string kGoodPicture = std::string("\xFF\xD8\xFF\xE0", 4) + std::string(5000, 'g') + "\xFF\xD9";
+const std::string kGoodPicture =
+    std::string("\xFF\xD8\xFF\xE0", 4) + std::string(5000, 'g') + "\xFF\xD9";
 
 // Binary garbage. The harvest reads a page up to its first zero byte, so the
 // variant without zero bytes also carries the markers the harvest looks
@@ -54,9 +55,12 @@ std::string garbage_page(bool zero_bytes) {
     noise(page, 100000);
     // The title ends in a lone GBK lead byte (0x81), so it stays a raw byte.
     page += "<title>..\\..\\..\\escaped/../../escaped\x81</title>";
-    page += "\"http://pics.example.com/../../escaped.jpg\" \"http://pics.example.com/a/..\\..\\escaped.png\" ";
-    page += "<img src=\"http://pics.example.com/good.jpg\"> descUrl:\"http://pics.example.com/stall.jpg\" ";
-    page += "g_config.dynamicScript( <link rel=\"stylesheet\" href=\"http://pics.example.com/short.jpg\">";
+    page +=
+        "\"http://pics.example.com/../../escaped.jpg\" \"http://pics.example.com/a/..\\..\\escaped.png\" ";
+    page +=
+        "<img src=\"http://pics.example.com/good.jpg\"> descUrl:\"http://pics.example.com/stall.jpg\" ";
+    page +=
+        "g_config.dynamicScript( <link rel=\"stylesheet\" href=\"http://pics.example.com/short.jpg\">";
     noise(page, 100000);
     return page;
 }
@@ -70,20 +74,25 @@ protected:
         });
         // Sends a little, then nothing, holding the connection open.
         s.Get("/stall.jpg", [this](const httplib::Request&, httplib::Response& r) {
-            r.set_content_provider(100000, "image/jpeg", [this](size_t offset, size_t, httplib::DataSink& sink) {
-                static const std::string start = std::string("\xFF\xD8\xFF\xE0", 4) + " stalled";
-                if (offset == 0) return sink.write(start.data(), start.size());
-                while (!m_server.stopping()) std::this_thread::sleep_for(20ms);
-                return false;
-            });
+            r.set_content_provider(100000, "image/jpeg",
+                                   [this](size_t offset, size_t, httplib::DataSink& sink) {
+                                       static const std::string start =
+                                           std::string("\xFF\xD8\xFF\xE0", 4) + " stalled";
+                                       if (offset == 0)
+                                           return sink.write(start.data(), start.size());
+                                       while (!m_server.stopping())
+                                           std::this_thread::sleep_for(20ms);
+                                       return false;
+                                   });
         });
         // Promises more than it sends, then closes the connection.
         s.Get("/short.jpg", [](const httplib::Request&, httplib::Response& r) {
-            r.set_content_provider(100000, "image/jpeg", [](size_t offset, size_t, httplib::DataSink& sink) {
-                if (offset > 0) return false;
-                const std::string half(50000, 's');
-                return sink.write(half.data(), half.size());
-            });
+            r.set_content_provider(100000, "image/jpeg",
+                                   [](size_t offset, size_t, httplib::DataSink& sink) {
+                                       if (offset > 0) return false;
+                                       const std::string half(50000, 's');
+                                       return sink.write(half.data(), half.size());
+                                   });
         });
         // Redirects to itself for ever.
         s.Get("/loop.jpg", [this](const httplib::Request& request, httplib::Response& r) {
@@ -124,20 +133,19 @@ protected:
     };
 
     // Runs one batch of the runner over the addresses (one a line).
-    Batch run_batch(const std::vector<std::string>& addresses, const std::vector<std::string>& options = {}) {
+    Batch run_batch(const std::vector<std::string>& addresses,
+                    const std::vector<std::string>& options = {}) {
         std::string list;
         for (const std::string& a : addresses) list += a + "\n";
         std::ofstream(m_folder.path() / "addresses.txt", std::ios::binary) << list;
         const std::string port = std::to_string(m_server.port());
         std::vector<std::string> arguments{
-            "--save", (m_folder.path() / "save").string(),
-            "--stall-seconds", std::to_string(kStallSeconds),
-            "--max-body-bytes", std::to_string(kMaxBodyBytes),
+            "--save", (m_folder.path() / "save").string(), "--stall-seconds",
+            std::to_string(kStallSeconds), "--max-body-bytes", std::to_string(kMaxBodyBytes),
             // One try each: a second try would only wait out the same hostility again.
-            "--retries", "0",
-            "--connect-to", std::string(kPictureHost) + ":80:127.0.0.1:" + port,
-            "--connect-to", std::string(kItemHost) + ":80:127.0.0.1:" + port,
-            "--connect-to", std::string(kResetHost) + ":80:127.0.0.1:" + std::to_string(m_reset_server.port()),
+            "--retries", "0", "--connect-to", std::string(kPictureHost) + ":80:127.0.0.1:" + port,
+            "--connect-to", std::string(kItemHost) + ":80:127.0.0.1:" + port, "--connect-to",
+            std::string(kResetHost) + ":80:127.0.0.1:" + std::to_string(m_reset_server.port()),
             (m_folder.path() / "addresses.txt").string()};
         arguments.insert(arguments.begin(), options.begin(), options.end());
         CliProcess runner(cli_path(), arguments, m_folder.path() / "runner.log", m_folder.path());
@@ -152,21 +160,25 @@ protected:
     // exit_status: 1 when a picture failed (the batch ends and says so), else 0.
     void expect_sound_end(const Batch& batch, int exit_status = 1) {
         EXPECT_TRUE(batch.result.exited && batch.result.exit_status == exit_status)
-            << "status " << batch.result.exit_status << " signal " << batch.result.signal << "\n" << batch.output;
+            << "status " << batch.result.exit_status << " signal " << batch.result.signal << "\n"
+            << batch.output;
         EXPECT_NE(batch.output.find(kBatchEnded), std::string::npos) << batch.output;
         EXPECT_LT(batch.result.peak_rss_kb, kPeakRssLimitKb);
 
         // The temporary root holds only what the test put there and the save folder.
         for (const auto& [relative, path] : files_below(m_folder.path())) {
-            const bool ours = relative == "addresses.txt" || relative == "runner.log" || relative == "secret.jpg";
-            EXPECT_TRUE(ours || relative.rfind("save/", 0) == 0) << "written outside the save folder: " << relative;
+            const bool ours =
+                relative == "addresses.txt" || relative == "runner.log" || relative == "secret.jpg";
+            EXPECT_TRUE(ours || relative.rfind("save/", 0) == 0)
+                << "written outside the save folder: " << relative;
             // No picture holds what a file:// redirect would have read.
             if (!ours) {
                 EXPECT_EQ(file_bytes(path).find(kSecretMarker), std::string::npos) << relative;
             }
         }
         for (const auto& entry : fs::directory_iterator(m_folder.path())) {
-            EXPECT_TRUE(entry.is_regular_file() || entry.path().filename() == "save") << entry.path();
+            EXPECT_TRUE(entry.is_regular_file() || entry.path().filename() == "save")
+                << entry.path();
         }
     }
 
@@ -209,7 +221,8 @@ TEST_F(HostileServers, EachBrokenPictureTransferEndsTheBatchAndLeavesNoFile) {
         expect_sound_end(batch);
         EXPECT_EQ(saved_as(c.file_name), 0) << "a broken transfer was saved";
         // Nothing waits out more than the stall limit and a margin.
-        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(kStallSeconds + 20));
+        EXPECT_LT(std::chrono::steady_clock::now() - started,
+                  std::chrono::seconds(kStallSeconds + 20));
     }
     // The redirect cap held, and the huge body was given up near the body cap.
     EXPECT_GE(m_loop_requests, 2);
@@ -230,7 +243,9 @@ TEST_F(HostileServers, GarbageItemPagesAreHarvestedInsideTheSaveFolder) {
         {"binary garbage", "/item.htm?id=1", {}, false},
         {"garbage with hostile markers", "/marked.htm?id=..%2F..%2Fescaped", {}, true},
         {"hostile title in the folder name", "/marked.htm?id=3", {"--show-title"}, true},
-        {"hostile markers, flat layout, independent package", "/marked.htm", {"--flat", "--package", "independent"},
+        {"hostile markers, flat layout, independent package",
+         "/marked.htm",
+         {"--flat", "--package", "independent"},
          true},
     };
     for (const Case& c : cases) {
@@ -251,11 +266,11 @@ TEST_F(HostileServers, GarbageItemPagesAreHarvestedInsideTheSaveFolder) {
 }
 
 TEST_F(HostileServers, BatchGoesOnPastEveryHostileServerToTheLastPicture) {
-    const Batch batch = run_batch({picture("stall.jpg"), "http://" + std::string(kResetHost) + "/reset.jpg",
-                                   picture("short.jpg"), picture("loop.jpg"), picture("tofile.jpg"),
-                                   picture("huge.jpg"), "http://" + std::string(kItemHost) + "/item.htm?id=2",
-                                   "http://" + std::string(kItemHost) + "/marked.htm?id=4",
-                                   picture("good.jpg")});
+    const Batch batch =
+        run_batch({picture("stall.jpg"), "http://" + std::string(kResetHost) + "/reset.jpg",
+                   picture("short.jpg"), picture("loop.jpg"), picture("tofile.jpg"),
+                   picture("huge.jpg"), "http://" + std::string(kItemHost) + "/item.htm?id=2",
+                   "http://" + std::string(kItemHost) + "/marked.htm?id=4", picture("good.jpg")});
     expect_sound_end(batch);
     ASSERT_EQ(saved_as("good.jpg"), 1) << batch.output;
     for (const auto& [relative, path] : files_below(m_folder.path() / "save")) {

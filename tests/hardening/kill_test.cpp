@@ -26,8 +26,12 @@ std::vector<std::string> batch_arguments(const TemporaryFolder& folder, int port
     fs::create_directory(folder.path() / "save");
     // One transfer at a time: the kill must land while a finished transfer's
     // file is being written, not while six large ones are still arriving.
-    return {"--parallel", "1", "--save", (folder.path() / "save").string(),
-            "--connect-to", std::string(kPictureHost) + ":80:127.0.0.1:" + std::to_string(port),
+    return {"--parallel",
+            "1",
+            "--save",
+            (folder.path() / "save").string(),
+            "--connect-to",
+            std::string(kPictureHost) + ":80:127.0.0.1:" + std::to_string(port),
             (folder.path() / "addresses.txt").string()};
 }
 
@@ -67,7 +71,8 @@ LeftFiles check_left_files(const TemporaryFolder& folder, size_t picture_size) {
         }
         const std::string bytes = file_bytes(path);
         EXPECT_EQ(bytes.size(), picture_size) << relative << " is cut short";
-        EXPECT_TRUE(bytes == picture_bytes(n, picture_size)) << relative << " differs from the served bytes";
+        EXPECT_TRUE(bytes == picture_bytes(n, picture_size))
+            << relative << " differs from the served bytes";
         left.complete.insert(n);
     }
     return left;
@@ -79,16 +84,18 @@ TEST(KilledRunner, SlowBatchKilledMidTransferLeavesOnlyCompletePictures) {
     PictureServer server(2 << 20, 64 << 10, 15ms);
     ASSERT_TRUE(server.start());
     TemporaryFolder folder;
-    CliProcess runner(cli_path(), batch_arguments(folder, server.port()), folder.path() / "runner.log",
-                      folder.path());
+    CliProcess runner(cli_path(), batch_arguments(folder, server.port()),
+                      folder.path() / "runner.log", folder.path());
     ASSERT_TRUE(runner.started());
-    ASSERT_TRUE(wait_for([&] { return server.completed() >= 2 && server.started() > server.completed(); }))
-        << file_bytes(folder.path() / "runner.log");
+    ASSERT_TRUE(wait_for([&] {
+        return server.completed() >= 2 && server.started() > server.completed();
+    })) << file_bytes(folder.path() / "runner.log");
     std::this_thread::sleep_for(100ms);  // well inside the next transfer
     const int completed_at_kill = server.completed();
     runner.kill_now();
     const ChildResult result = runner.wait();
-    ASSERT_TRUE(result.signalled && result.signal == SIGKILL) << "the runner ended before it was killed";
+    ASSERT_TRUE(result.signalled && result.signal == SIGKILL)
+        << "the runner ended before it was killed";
 
     const LeftFiles left = check_left_files(folder, server.picture_size());
     // What the server finished may have been written; nothing else can be.
@@ -107,8 +114,8 @@ TEST(KilledRunner, KilledAtManyMomentsWhileWritingLargePictures) {
         SCOPED_TRACE("round " + std::to_string(round));
         TemporaryFolder folder;
         const int completed_before = server.completed();
-        CliProcess runner(cli_path(), batch_arguments(folder, server.port()), folder.path() / "runner.log",
-                          folder.path());
+        CliProcess runner(cli_path(), batch_arguments(folder, server.port()),
+                          folder.path() / "runner.log", folder.path());
         ASSERT_TRUE(runner.started());
         ASSERT_TRUE(wait_for([&] { return server.completed() > completed_before + round % 3; }))
             << file_bytes(folder.path() / "runner.log");
@@ -133,8 +140,9 @@ TEST(StoppedRunner, ASignalFinishesTheCurrentPictureWritesTheReportAndExitsWith1
         CliProcess runner(cli_path(), batch_arguments(folder, server.port()),
                           folder.path() / "runner.log", folder.path());
         ASSERT_TRUE(runner.started());
-        ASSERT_TRUE(wait_for([&] { return server.completed() >= 1 && server.started() > server.completed(); }))
-            << file_bytes(folder.path() / "runner.log");
+        ASSERT_TRUE(wait_for([&] {
+            return server.completed() >= 1 && server.started() > server.completed();
+        })) << file_bytes(folder.path() / "runner.log");
         runner.send_signal(signal);
         const ChildResult result = runner.wait(30s);
         const std::string log = file_bytes(folder.path() / "runner.log");

@@ -24,7 +24,9 @@ constexpr const char* kItemHost = "shop.example.com";
 
 std::string jpeg(const std::string& tag) { return std::string("\xFF\xD8\xFF\xE0", 4) + tag; }
 std::string gbk(const std::string& utf8) { return convert_encoding(utf8, "UTF-8", "GBK"); }
-std::string picture(const std::string& name) { return "http://" + std::string(kPictureHost) + "/" + name; }
+std::string picture(const std::string& name) {
+    return "http://" + std::string(kPictureHost) + "/" + name;
+}
 const std::string kItem = "http://" + std::string(kItemHost) + "/item.htm?id=7";
 
 class OutcomeRun : public ::testing::Test {
@@ -33,7 +35,7 @@ protected:
         // Until fixed: page.jpg is a login page, gone.jpg and the item page
         // are missing; flaky.jpg is busy once, whenever it is first asked for.
         m_server.server().Get(R"(/(\w+)\.(jpg|htm))", [this](const httplib::Request& request,
-                                                          httplib::Response& response) {
+                                                             httplib::Response& response) {
             const std::string name = request.matches[1];
             {
                 std::lock_guard lock(m_mutex);
@@ -61,7 +63,7 @@ protected:
     fs::path run(const fs::path& list, int expected_status) {
         const std::string port = std::to_string(m_server.port());
         const std::vector<std::string> arguments{
-            "--save", (m_folder.path() / "save").string(),
+            "--save",       (m_folder.path() / "save").string(),
             "--connect-to", std::string(kPictureHost) + ":80:127.0.0.1:" + port,
             "--connect-to", std::string(kItemHost) + ":80:127.0.0.1:" + port,
             list.string()};
@@ -70,7 +72,8 @@ protected:
         const ChildResult result = runner.wait(60s);
         m_log = file_bytes(m_folder.path() / "runner.log");
         EXPECT_TRUE(result.exited && result.exit_status == expected_status)
-            << "status " << result.exit_status << "\n" << m_log;
+            << "status " << result.exit_status << "\n"
+            << m_log;
         std::set<fs::path> made;
         for (const fs::path& folder : batch_folders()) {
             if (!before.count(folder)) made.insert(folder);
@@ -81,7 +84,8 @@ protected:
 
     std::set<fs::path> batch_folders() const {
         std::set<fs::path> folders;
-        for (const auto& entry : fs::directory_iterator(m_folder.path() / "save")) folders.insert(entry.path());
+        for (const auto& entry : fs::directory_iterator(m_folder.path() / "save"))
+            folders.insert(entry.path());
         return folders;
     }
 
@@ -104,8 +108,8 @@ protected:
 };
 
 TEST_F(OutcomeRun, FailuresAreReportedAndTheFailedListRunAgainSavesExactlyThem) {
-    const std::vector<std::string> addresses = {picture("ok.jpg"), picture("page.jpg"), picture("flaky.jpg"),
-                                                picture("gone.jpg"), kItem};
+    const std::vector<std::string> addresses = {picture("ok.jpg"), picture("page.jpg"),
+                                                picture("flaky.jpg"), picture("gone.jpg"), kItem};
     std::string list;
     for (const std::string& a : addresses) list += a + "\n";
     std::ofstream(m_folder.path() / "addresses.txt", std::ios::binary) << list;
@@ -122,14 +126,24 @@ TEST_F(OutcomeRun, FailuresAreReportedAndTheFailedListRunAgainSavesExactlyThem) 
     EXPECT_FALSE(fs::exists(first / "gone.jpg"));
     EXPECT_EQ(file_bytes(first / "淘图报告.csv"),
               gbk("序号,类型,地址,图片地址,结果,原因,文件\r\n"
-                  "1,图片," + picture("ok.jpg") + "," + picture("ok.jpg") + ",已保存,,ok.jpg\r\n"
-                  "2,图片," + picture("page.jpg") + "," + picture("page.jpg") + ",失败,不是图片,page.jpg\r\n"
-                  "3,图片," + picture("flaky.jpg") + "," + picture("flaky.jpg") + ",已保存,,flaky.jpg\r\n"
-                  "4,图片," + picture("gone.jpg") + "," + picture("gone.jpg") + ",失败,HTTP状态404,gone.jpg\r\n"
-                  "5,宝贝," + kItem + ",,失败,HTTP状态404,\r\n"));
+                  "1,图片," +
+                  picture("ok.jpg") + "," + picture("ok.jpg") +
+                  ",已保存,,ok.jpg\r\n"
+                  "2,图片," +
+                  picture("page.jpg") + "," + picture("page.jpg") +
+                  ",失败,不是图片,page.jpg\r\n"
+                  "3,图片," +
+                  picture("flaky.jpg") + "," + picture("flaky.jpg") +
+                  ",已保存,,flaky.jpg\r\n"
+                  "4,图片," +
+                  picture("gone.jpg") + "," + picture("gone.jpg") +
+                  ",失败,HTTP状态404,gone.jpg\r\n"
+                  "5,宝贝," +
+                  kItem + ",,失败,HTTP状态404,\r\n"));
     EXPECT_EQ(file_bytes(first / "失败地址.txt"),
               picture("page.jpg") + "\r\n" + picture("gone.jpg") + "\r\n" + kItem + "\r\n");
-    EXPECT_NE(m_log.find("共5个地址（宝贝1个），地址失败1个；图片新保存2个，已存在0个，失败2个\n"), std::string::npos)
+    EXPECT_NE(m_log.find("共5个地址（宝贝1个），地址失败1个；图片新保存2个，已存在0个，失败2个\n"),
+              std::string::npos)
         << m_log;
 
     // The server is fixed: the failed list alone, run again, fetches and

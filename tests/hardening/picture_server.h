@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdint>
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -63,11 +63,12 @@ public:
     PictureServer(size_t picture_size, size_t chunk_size, std::chrono::milliseconds pause)
         : m_size(picture_size), m_chunk(chunk_size), m_pause(pause) {
         m_loopback.server().Get(R"(/p/(\d+)\.jpg)", [this](const httplib::Request& request,
-                                                            httplib::Response& response) {
+                                                           httplib::Response& response) {
             const int n = std::stoi(request.matches[1].str());
             m_started += 1;
             response.set_content_provider(
-                m_size, "image/jpeg", [this, n](size_t offset, size_t length, httplib::DataSink& sink) {
+                m_size, "image/jpeg",
+                [this, n](size_t offset, size_t length, httplib::DataSink& sink) {
                     if (m_loopback.stopping()) return false;
                     const size_t count = std::min(length, m_chunk);
                     std::string chunk;

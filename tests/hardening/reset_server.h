@@ -23,7 +23,8 @@ public:
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        if (m_listener < 0 ||
+            ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
             ::listen(m_listener, 8) != 0 ||
             ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
             return;

@@ -11,15 +11,15 @@
 #include "base/files.h"
 #include "base/native_path.h"
 #include "package/package_format.h"
-#include "support/gbk_literal.h"
 #include "support/file_bytes.h"
+#include "support/gbk_literal.h"
 
 namespace qinghe {
 namespace {
 
 namespace fs = std::filesystem;
-using test_support::gbk;
 using test_support::file_bytes;
+using test_support::gbk;
 
 class CompositeFileTest : public ::testing::Test {
 protected:
@@ -105,18 +105,17 @@ TEST_F(CompositeFileTest, AMissingFolderFailsUntilItExistsThenTheWholeFileIsWrit
     EXPECT_FALSE(file.add_row(m_rows[1]));
     fs::create_directory(native_path("later"));
     EXPECT_TRUE(file.add_row(m_rows[2]));
-    EXPECT_EQ(file_bytes(native_path("later/c.csv")),
-              whole_file(m_rows, 3, RowOrder::OldestFirst));
+    EXPECT_EQ(file_bytes(native_path("later/c.csv")), whole_file(m_rows, 3, RowOrder::OldestFirst));
     EXPECT_TRUE(file.add_row(m_rows[3]));
-    EXPECT_EQ(file_bytes(native_path("later/c.csv")),
-              whole_file(m_rows, 4, RowOrder::OldestFirst));
+    EXPECT_EQ(file_bytes(native_path("later/c.csv")), whole_file(m_rows, 4, RowOrder::OldestFirst));
 }
 
 TEST_F(CompositeFileTest, NewestFirstIsWrittenAtDoubledRowCountsAndCompletedByFlush) {
     std::vector<Text> rows = m_rows;
-    for (int i = 0; i < 5; ++i) rows.push_back(gbk("\"第") + std::to_string(i) + "\"," + std::string(300 * i, 'z'));
+    for (int i = 0; i < 5; ++i)
+        rows.push_back(gbk("\"第") + std::to_string(i) + "\"," + std::string(300 * i, 'z'));
     struct Case {
-        int failing_write;               // 0: none fails
+        int failing_write;                 // 0: none fails
         std::vector<size_t> rows_on_disk;  // after each add_row
     };
     const Case cases[] = {

@@ -8,17 +8,17 @@
 #include <set>
 
 #include "base/date_time.h"
-#include "base/files.h"
 #include "base/encoding.h"
+#include "base/files.h"
 #include "base/gbk.h"
 #include "base/page_charset.h"
 #include "base/web.h"
+#include "demo/loopback_server.h"
 #include "harvest/composite_package.h"
 #include "package/data_package.h"
 #include "package/item_facts_reader.h"
 #include "support/csv_reader.h"
 #include "support/gbk_literal.h"
-#include "demo/loopback_server.h"
 #include "support/package_fixtures.h"
 #include "support/recording_window.h"
 
@@ -26,10 +26,10 @@ namespace qinghe {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::file_bytes;
 using test_support::fixture;
 using test_support::gbk;
 using test_support::read_csv;
-using test_support::file_bytes;
 using test_support::RecordingWindow;
 
 const std::string kIndependentFolder = "青禾淘图CSV独立数据包";
@@ -38,7 +38,9 @@ const std::string kCompositeFolder = "青禾淘图CSV复合数据包";
 const std::string kCompositeFile = "青禾淘图CSV复合数据包.csv";
 
 // What the picture server sends for a path: binary, with a zero byte.
-std::string picture_body(const std::string& path) { return std::string("\x89PNG\r\n\x1A\n", 8) + path; }
+std::string picture_body(const std::string& path) {
+    return std::string("\x89PNG\r\n\x1A\n", 8) + path;
+}
 
 struct Item {
     std::string page_fixture;
@@ -80,33 +82,40 @@ protected:
         m_window.job().batch_folder_name = "batch";
         ASSERT_TRUE(create_directory(m_root.string() + "\\batch"));
 
-        m_server.server().Get("/bao/missing/.*", [this](const httplib::Request& request, httplib::Response& response) {
-            count_hit(request.path);
-            response.status = 404;
-            response.set_content("not found", "text/plain");
-        });
-        m_server.server().Get(R"(/(bao|i1|img)/.*)", [this](const httplib::Request& request, httplib::Response& response) {
-            count_hit(request.path);
-            response.set_content(picture_body(request.path), "image/jpeg");
-        });
+        m_server.server().Get("/bao/missing/.*",
+                              [this](const httplib::Request& request, httplib::Response& response) {
+                                  count_hit(request.path);
+                                  response.status = 404;
+                                  response.set_content("not found", "text/plain");
+                              });
+        m_server.server().Get(R"(/(bao|i1|img)/.*)",
+                              [this](const httplib::Request& request, httplib::Response& response) {
+                                  count_hit(request.path);
+                                  response.set_content(picture_body(request.path), "image/jpeg");
+                              });
         // Pictures and the sib answer of the 2017-2020 page forms.
-        m_server.server().Get("/imgextra/.*", [this](const httplib::Request& request, httplib::Response& response) {
-            count_hit(request.path);
-            response.set_content(picture_body(request.path), "image/jpeg");
-        });
+        m_server.server().Get("/imgextra/.*",
+                              [this](const httplib::Request& request, httplib::Response& response) {
+                                  count_hit(request.path);
+                                  response.set_content(picture_body(request.path), "image/jpeg");
+                              });
         m_server.server().Get("/service/getData/1/p1/item/detail/sib.htm",
                               [this](const httplib::Request& request, httplib::Response& response) {
-            count_hit(request.path);
-            response.set_content(real_fixture("taobao_sib.json"), "application/json");
-        });
-        m_server.server().Get("/loc.js", [this](const httplib::Request& request, httplib::Response& response) {
-            count_hit(request.path);
-            response.set_content(fixture("taobao_location.js"), "text/javascript");
-        });
+                                  count_hit(request.path);
+                                  response.set_content(real_fixture("taobao_sib.json"),
+                                                       "application/json");
+                              });
+        m_server.server().Get(
+            "/loc.js", [this](const httplib::Request& request, httplib::Response& response) {
+                count_hit(request.path);
+                response.set_content(fixture("taobao_location.js"), "text/javascript");
+            });
         ASSERT_TRUE(m_server.start());
         const std::string target = ":80:127.0.0.1:" + std::to_string(m_server.port());
-        set_connect_to({"gd1.alicdn.com" + target, "gd2.alicdn.com" + target, "gd3.alicdn.com" + target,
-                        "gd4.alicdn.com" + target, "detailskip.taobao.com" + target, "img.taobao.test" + target, "loc.taobao.test" + target, "img.tmall.test" + target,
+        set_connect_to({"gd1.alicdn.com" + target, "gd2.alicdn.com" + target,
+                        "gd3.alicdn.com" + target, "gd4.alicdn.com" + target,
+                        "detailskip.taobao.com" + target, "img.taobao.test" + target,
+                        "loc.taobao.test" + target, "img.tmall.test" + target,
                         "cbu01.1688.test" + target, "gone.test:80:127.0.0.1:1"});
         set_clock([] { return make_date_time(2024, 12, 31, 23, 59, 5); });
         reset_data_package();
@@ -141,7 +150,8 @@ protected:
         harvest.new_download_count = 7;
         const Text batch_path = m_root.string() + "\\" + batch + "\\";
         if (m_controls.independent_package) {
-            harvest.item_folder_name = (item.item_id.empty() ? std::string("x") : item.item_id) + "_item";
+            harvest.item_folder_name =
+                (item.item_id.empty() ? std::string("x") : item.item_id) + "_item";
             harvest.item_folder_path = batch_path + harvest.item_folder_name + "\\";
             harvest.package_folder_path = harvest.item_folder_path + gbk(kIndependentFolder) + "\\";
             create_directory(harvest.item_folder_path);
@@ -186,22 +196,25 @@ TEST_F(ExportItemPackageTest, IndependentPackageOfEachMarketplace) {
         Item item;
         std::string expected_file;
         std::map<std::string, std::string> pictures;  // .tbi name -> served path
-        std::vector<std::string> statuses;           // UTF-8, after the tag
+        std::vector<std::string> statuses;            // UTF-8, after the tag
         std::string store_after;
     };
     const Case cases[] = {
-        {kTaobao, "expected_taobao_independent.csv",
+        {kTaobao,
+         "expected_taobao_independent.csv",
          {{"045f54d378a6817966d95d21469023b9.tbi", "/bao/TB1main.jpg"},
           {"db60d8bebe0e2b11e319bb13d0f7bb10.tbi", "/bao/TB1main2.jpg"},
           {"807BED29DA4FDD79E200EFF36734D3D7.tbi", "/bao/TB2red.jpg"}},
          {"正在导出CSV数据包中……", "正在分析CSV数据包的主图及属性图中……"},
          kTaobao.description},
-        {kTmall, "expected_tmall_independent.csv",
+        {kTmall,
+         "expected_tmall_independent.csv",
          {{"612cdd6fea96a3cf5d7adbc00035898f.tbi", "/i1/O1CN01tm.jpg"}},
          {"正在导出CSV数据包中……", "正在删除CSV数据包中的超链接，很快就可以完成了。",
           "正在分析CSV数据包的主图及属性图中……"},
          "Word"},
-        {kAli, "expected_ali1688_independent.csv",
+        {kAli,
+         "expected_ali1688_independent.csv",
          {{"900150983cd24fb0d6963f7d28e17f72.tbi", "/img/abc.jpg"},
           {"3b9050f1dc255c49f6fc73da8cdbd61f.tbi", "/img/pic1.jpg"}},
          {"正在导出CSV数据包中……"},
@@ -226,7 +239,8 @@ TEST_F(ExportItemPackageTest, IndependentPackageOfEachMarketplace) {
         std::vector<Text> expected_statuses;
         for (const std::string& s : c.statuses) expected_statuses.push_back(gbk("（1/3）" + s));
         EXPECT_EQ(m_controls.statuses(), expected_statuses);
-        EXPECT_EQ(m_controls.counters(), std::vector<Text>(c.pictures.size(), gbk("新下载：7个文件")));
+        EXPECT_EQ(m_controls.counters(),
+                  std::vector<Text>(c.pictures.size(), gbk("新下载：7个文件")));
         EXPECT_EQ(m_window.description_store(), gbk(c.store_after));
     }
     EXPECT_EQ(hits("/loc.js"), 1);
@@ -235,7 +249,8 @@ TEST_F(ExportItemPackageTest, IndependentPackageOfEachMarketplace) {
 TEST_F(ExportItemPackageTest, TaobaoPageOf2020GivesItsRecordAndSkuPictures) {
     // Served over http: its scheme-relative addresses take http, which the
     // loopback server answers.
-    const Item item{"", "http://item.taobao.com/item.htm?id=588001001001", "588001001001", "<p>d</p>"};
+    const Item item{"", "http://item.taobao.com/item.htm?id=588001001001", "588001001001",
+                    "<p>d</p>"};
     ItemHarvest harvest = harvest_for(kTaobao);
     m_window.job().current_address = item.address;
     harvest.item_id = item.item_id;
@@ -249,7 +264,8 @@ TEST_F(ExportItemPackageTest, TaobaoPageOf2020GivesItsRecordAndSkuPictures) {
     const auto& r = records[3];
     ASSERT_EQ(r.size(), 58u);
     EXPECT_EQ((std::vector<std::string>{r[0], r[1], r[4], r[5], r[7]}),
-              (std::vector<std::string>{gbk("复古真皮男士手提公文包"), "50008899", gbk("浙江"), gbk("杭州"), "899.00"}));
+              (std::vector<std::string>{gbk("复古真皮男士手提公文包"), "50008899", gbk("浙江"),
+                                        gbk("杭州"), "899.00"}));
     EXPECT_EQ(r[21], "20509:28315;20509:28314;1627207:28338;1627207:28341;");
     EXPECT_EQ(hits("/service/getData/1/p1/item/detail/sib.htm"), 1);
     // The SKU pictures, full size, under the names the picture column gives them.
@@ -276,7 +292,8 @@ TEST_F(ExportItemPackageTest, CompositeBatchHoldsNewestRowFirstAndNextBatchStart
         export_item_package(m_window, harvest);
     }
     flush_composite_package();  // as finish_batch does at the end of a batch
-    EXPECT_EQ(file_bytes(batch_file), fixture("header.csv") + "\r\n" + c + "\r\n" + b + "\r\n" + a + "\r\n");
+    EXPECT_EQ(file_bytes(batch_file),
+              fixture("header.csv") + "\r\n" + c + "\r\n" + b + "\r\n" + a + "\r\n");
     const auto records = read_csv(file_bytes(batch_file));
     ASSERT_EQ(records.size(), 6u);
     for (size_t i = 3; i < records.size(); ++i) EXPECT_EQ(records[i].size(), 58u);
@@ -286,9 +303,11 @@ TEST_F(ExportItemPackageTest, CompositeBatchHoldsNewestRowFirstAndNextBatchStart
     reset_data_package();
     ItemHarvest harvest = harvest_for(kTmall, "batch2");
     export_item_package(m_window, harvest);
-    EXPECT_EQ(file_bytes(m_root / "batch2" / kCompositeFile), fixture("header.csv") + "\r\n" + b + "\r\n");
+    EXPECT_EQ(file_bytes(m_root / "batch2" / kCompositeFile),
+              fixture("header.csv") + "\r\n" + b + "\r\n");
     // The earlier batch's file is untouched.
-    EXPECT_EQ(file_bytes(batch_file), fixture("header.csv") + "\r\n" + c + "\r\n" + b + "\r\n" + a + "\r\n");
+    EXPECT_EQ(file_bytes(batch_file),
+              fixture("header.csv") + "\r\n" + c + "\r\n" + b + "\r\n" + a + "\r\n");
 }
 
 TEST_F(ExportItemPackageTest, SharedPictureIsFetchedOncePerPackageFolder) {
@@ -309,7 +328,8 @@ TEST_F(ExportItemPackageTest, PictureUsedAsMainAndAttributePictureIsFetchedOnce)
     // (upper-case name) is fetched first, the main picture's lower-case name
     // is a copy of it, so every name in the row exists on disk.
     ItemHarvest harvest = harvest_for(kTaobao);
-    harvest.page_text = replace_text(harvest.page_text, "bao/TB2red.jpg_30x30.jpg", "bao/TB1main.jpg_30x30.jpg");
+    harvest.page_text =
+        replace_text(harvest.page_text, "bao/TB2red.jpg_30x30.jpg", "bao/TB1main.jpg_30x30.jpg");
     export_item_package(m_window, harvest);
     EXPECT_EQ(hits("/bao/TB1main.jpg"), 1);
     const std::map<std::string, std::string> expected = {
@@ -318,8 +338,9 @@ TEST_F(ExportItemPackageTest, PictureUsedAsMainAndAttributePictureIsFetchedOnce)
         {"db60d8bebe0e2b11e319bb13d0f7bb10.tbi", picture_body("/bao/TB1main2.jpg")}};
     EXPECT_EQ(tbi_files(native(harvest.package_folder_path)), expected);
     const std::string written = file_bytes(native(harvest.item_folder_path) / kIndependentFile);
-    EXPECT_NE(written.find("\"045f54d378a6817966d95d21469023b9:1:0:|;db60d8bebe0e2b11e319bb13d0f7bb10:1:1:|;"
-                           "045F54D378A6817966D95D21469023B9:2:0:1627207:28320|;\""),
+    EXPECT_NE(written.find(
+                  "\"045f54d378a6817966d95d21469023b9:1:0:|;db60d8bebe0e2b11e319bb13d0f7bb10:1:1:|;"
+                  "045F54D378A6817966D95D21469023B9:2:0:1627207:28320|;\""),
               std::string::npos);
 }
 
@@ -333,7 +354,8 @@ TEST_F(ExportItemPackageTest, GatesStopBeforeAnyRow) {
     };
     const std::string page = fixture("taobao_item.html");
     const Case cases[] = {
-        {"ladder", page + "<div class=\"price-title ladder-1\"></div>", kTaobao.address, true, false},
+        {"ladder", page + "<div class=\"price-title ladder-1\"></div>", kTaobao.address, true,
+         false},
         {"no id", page, "http://item.taobao.com/item.htm?x=1", true, true},
         {"1688 shop page", page, "http://shop.1688.com/page/offerlist.htm", true, true},
         {"export off", page, kTaobao.address, false, false},
@@ -360,8 +382,10 @@ TEST_F(ExportItemPackageTest, FailedPictureIsNamedButNotWrittenAndFetchedAgainLa
         ItemHarvest harvest = harvest_for(item);
         // The first main picture is gone (404); the second lives on a host
         // that refuses connections.
-        harvest.page_text = replace_text(harvest.page_text, "bao/TB1main.jpg", "bao/missing/TB1main.jpg");
-        harvest.page_text = replace_text(harvest.page_text, "img.taobao.test/bao/TB1main2", "gone.test/bao/TB1main2");
+        harvest.page_text =
+            replace_text(harvest.page_text, "bao/TB1main.jpg", "bao/missing/TB1main.jpg");
+        harvest.page_text = replace_text(harvest.page_text, "img.taobao.test/bao/TB1main2",
+                                         "gone.test/bao/TB1main2");
         export_item_package(m_window, harvest);
     }
     const auto files = tbi_files(m_root / "batch" / kCompositeFolder);
@@ -370,9 +394,10 @@ TEST_F(ExportItemPackageTest, FailedPictureIsNamedButNotWrittenAndFetchedAgainLa
     EXPECT_EQ(files.size(), 1u);
     EXPECT_EQ(hits("/bao/missing/TB1main.jpg"), 2);
     EXPECT_EQ(hits("/bao/TB2red.jpg"), 1);
-    EXPECT_NE(std::string(data_package().composite_rows())
-                  .find("045f54d378a6817966d95d21469023b9:1:0:|;db60d8bebe0e2b11e319bb13d0f7bb10:1:1:|;"),
-              std::string::npos);
+    EXPECT_NE(
+        std::string(data_package().composite_rows())
+            .find("045f54d378a6817966d95d21469023b9:1:0:|;db60d8bebe0e2b11e319bb13d0f7bb10:1:1:|;"),
+        std::string::npos);
 }
 
 TEST_F(ExportItemPackageTest, DescriptionColumnEdgeCases) {
@@ -395,7 +420,8 @@ TEST_F(ExportItemPackageTest, DescriptionColumnEdgeCases) {
         item.remove_hyperlinks = c.remove_hyperlinks;
         ItemHarvest harvest = harvest_for(item);
         export_item_package(m_window, harvest);
-        const auto records = read_csv(file_bytes(native(harvest.item_folder_path) / kIndependentFile));
+        const auto records =
+            read_csv(file_bytes(native(harvest.item_folder_path) / kIndependentFile));
         ASSERT_EQ(records.size(), 4u);
         ASSERT_EQ(records[3].size(), 58u);
         EXPECT_EQ(records[3][20], c.field);

@@ -9,8 +9,8 @@
 #include "base/web.h"
 #include "demo/fake_market.h"
 #include "harvest/harvest_item.h"
-#include "support/gbk_literal.h"
 #include "support/file_bytes.h"
+#include "support/gbk_literal.h"
 #include "support/recording_window.h"
 
 namespace qinghe {
@@ -19,9 +19,9 @@ namespace {
 namespace fs = std::filesystem;
 using demo::demo_items;
 using demo::FakeMarket;
-using test_support::gbk;
 using demo::MarketItem;
 using test_support::file_bytes;
+using test_support::gbk;
 using test_support::RecordingWindow;
 
 const std::string kBatch = "B";
@@ -36,7 +36,9 @@ std::string path_of(const std::string& address) {
     return rest.substr(rest.find('/'));
 }
 
-std::string last_segment(const std::string& address) { return address.substr(address.rfind('/') + 1); }
+std::string last_segment(const std::string& address) {
+    return address.substr(address.rfind('/') + 1);
+}
 
 class HarvestItem : public ::testing::Test {
 protected:
@@ -44,9 +46,10 @@ protected:
         demo::add_demo_items(market);
         ASSERT_TRUE(market.start());
         market.route_hosts();
-        root = fs::temp_directory_path() /
-               ("qinghe-harvest-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root =
+            fs::temp_directory_path() /
+            ("qinghe-harvest-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root);
         save = root / "save";
         fs::create_directories(save / kBatch);
@@ -77,7 +80,8 @@ protected:
     std::set<std::string> files_in_batch() const {
         std::set<std::string> out;
         for (const auto& entry : fs::recursive_directory_iterator(root)) {
-            if (entry.is_regular_file()) out.insert(fs::relative(entry.path(), save / kBatch).string());
+            if (entry.is_regular_file())
+                out.insert(fs::relative(entry.path(), save / kBatch).string());
         }
         return out;
     }
@@ -87,7 +91,8 @@ protected:
                                           const std::vector<std::string>& names) const {
         std::string text = market.body(item.description_host, item.description_path);
         auto replace_all = [&text](const std::string& from, const std::string& to) {
-            for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+            for (size_t at = text.find(from); at != std::string::npos;
+                 at = text.find(from, at + to.size())) {
                 text.replace(at, from.size(), to);
             }
         };
@@ -95,8 +100,9 @@ protected:
         replace_all("';", "");
         replace_all("</p>\\", "</p>");
         for (size_t i = 0; i < names.size(); ++i) {
-            replace_all(item.description_pictures[i],
-                        gbk("file://" + (save / kBatch / item_folder / "宝贝描述" / names[i]).string()));
+            replace_all(
+                item.description_pictures[i],
+                gbk("file://" + (save / kBatch / item_folder / "宝贝描述" / names[i]).string()));
         }
         return text;
     }
@@ -113,13 +119,15 @@ TEST_F(HarvestItem, TaobaoItemInTheSmartLayout) {
     harvest(item.address);
 
     const fs::path folder = save / kBatch / "1001_青禾淘图";
-    EXPECT_EQ(file_bytes(folder / "淘图记录.txt"), gbk("青禾演示 纯棉圆领T恤 夏季新款") + "\r\n" + item.address);
+    EXPECT_EQ(file_bytes(folder / "淘图记录.txt"),
+              gbk("青禾演示 纯棉圆领T恤 夏季新款") + "\r\n" + item.address);
     EXPECT_EQ(file_bytes(folder / "主图及属性图" / "1.jpg"), picture(item.main_pictures[0]));
     EXPECT_EQ(file_bytes(folder / "主图及属性图" / "2.png"), picture(item.main_pictures[1]));
     EXPECT_EQ(file_bytes(folder / "主图及属性图" / "3.jpg"), picture(item.main_pictures[2]));
     const std::vector<std::string> names = {"A0.jpg", "A1.gif", "A2.jpg"};
     for (size_t i = 0; i < names.size(); ++i) {
-        EXPECT_EQ(file_bytes(folder / "宝贝描述" / names[i]), picture(item.description_pictures[i])) << names[i];
+        EXPECT_EQ(file_bytes(folder / "宝贝描述" / names[i]), picture(item.description_pictures[i]))
+            << names[i];
     }
     const std::string page = file_bytes(folder / "宝贝描述" / "详情.html");
     EXPECT_EQ(page, expected_description_page(item, "1001_青禾淘图", names));
@@ -128,18 +136,21 @@ TEST_F(HarvestItem, TaobaoItemInTheSmartLayout) {
     EXPECT_EQ(file_bytes(folder / "其他图片" / "1.jpg"), picture(item.style_sheet_pictures[0]));
     EXPECT_EQ(file_bytes(folder / "其他图片" / "2.png"), picture(item.style_sheet_pictures[1]));
     EXPECT_EQ(files_in_batch(),
-              (std::set<std::string>{"1001_青禾淘图/淘图记录.txt", "1001_青禾淘图/主图及属性图/1.jpg",
-                                     "1001_青禾淘图/主图及属性图/2.png", "1001_青禾淘图/主图及属性图/3.jpg",
-                                     "1001_青禾淘图/宝贝描述/A0.jpg", "1001_青禾淘图/宝贝描述/A1.gif",
-                                     "1001_青禾淘图/宝贝描述/A2.jpg", "1001_青禾淘图/宝贝描述/详情.html",
-                                     "1001_青禾淘图/其他图片/1.jpg", "1001_青禾淘图/其他图片/2.png"}));
+              (std::set<std::string>{
+                  "1001_青禾淘图/淘图记录.txt", "1001_青禾淘图/主图及属性图/1.jpg",
+                  "1001_青禾淘图/主图及属性图/2.png", "1001_青禾淘图/主图及属性图/3.jpg",
+                  "1001_青禾淘图/宝贝描述/A0.jpg", "1001_青禾淘图/宝贝描述/A1.gif",
+                  "1001_青禾淘图/宝贝描述/A2.jpg", "1001_青禾淘图/宝贝描述/详情.html",
+                  "1001_青禾淘图/其他图片/1.jpg", "1001_青禾淘图/其他图片/2.png"}));
 
     std::string listed;
-    for (const auto* list : {&item.main_pictures, &item.description_pictures, &item.style_sheet_pictures}) {
+    for (const auto* list :
+         {&item.main_pictures, &item.description_pictures, &item.style_sheet_pictures}) {
         for (const std::string& address : *list) listed += address + "\r\n";
     }
     EXPECT_EQ(controls.file_list, listed);
-    EXPECT_EQ(controls.style_sheet_box, "http://assets.taobaocdn.com/shop/1001/theme.css?v=2\r\n\r\n");
+    EXPECT_EQ(controls.style_sheet_box,
+              "http://assets.taobaocdn.com/shop/1001/theme.css?v=2\r\n\r\n");
 }
 
 TEST_F(HarvestItem, ItemWithoutDescriptionDoesNotInheritThePreviousOne) {
@@ -154,9 +165,9 @@ TEST_F(HarvestItem, ItemWithoutDescriptionDoesNotInheritThePreviousOne) {
 TEST_F(HarvestItem, ReportsItsStagesInOrderAndHandsTheBatchOn) {
     harvest(demo_items()[0].address, 2, 3);
 
-    EXPECT_EQ(controls.statuses(),
-              (std::vector<Text>{gbk("（2/3）正在分析并下载中，请稍等……"), gbk("（2/3）正在下载主图与属性图……"),
-                                 gbk("（2/3）正在下载宝贝描述中……")}));
+    EXPECT_EQ(controls.statuses(), (std::vector<Text>{gbk("（2/3）正在分析并下载中，请稍等……"),
+                                                      gbk("（2/3）正在下载主图与属性图……"),
+                                                      gbk("（2/3）正在下载宝贝描述中……")}));
     // The style sheet is the first link of the page: 90 + 1.
     EXPECT_EQ(controls.progress_steps(), (std::vector<int>{1, 10, 20, 25, 50, 70, 90, 91, 100, 0}));
     std::vector<Text> counters = {""};
@@ -182,22 +193,28 @@ TEST_F(HarvestItem, TmallItemWithTitleNumbersAcrossStyleSheets) {
 
     const std::string folder_name = "2002_青禾淘图_青禾演示 桑蚕丝围巾 春秋款";
     const fs::path folder = save / kBatch / folder_name;
-    EXPECT_EQ(file_bytes(folder / "淘图记录.txt"), gbk("青禾演示 桑蚕丝围巾 春秋款") + "\r\n" + item.address);
+    EXPECT_EQ(file_bytes(folder / "淘图记录.txt"),
+              gbk("青禾演示 桑蚕丝围巾 春秋款") + "\r\n" + item.address);
     std::vector<std::string> names;
     for (size_t i = 0; i < item.description_pictures.size(); ++i) {
-        std::string extension = item.description_pictures[i].substr(item.description_pictures[i].rfind('.'));
-        names.push_back(std::string(1, static_cast<char>('A' + i / 10)) + std::to_string(i % 10) + extension);
-        EXPECT_EQ(file_bytes(folder / "宝贝描述" / names.back()), picture(item.description_pictures[i]))
+        std::string extension =
+            item.description_pictures[i].substr(item.description_pictures[i].rfind('.'));
+        names.push_back(std::string(1, static_cast<char>('A' + i / 10)) + std::to_string(i % 10) +
+                        extension);
+        EXPECT_EQ(file_bytes(folder / "宝贝描述" / names.back()),
+                  picture(item.description_pictures[i]))
             << names.back();
     }
     EXPECT_EQ(names[10], "B0.jpg");
-    EXPECT_EQ(file_bytes(folder / "宝贝描述" / "详情.html"), expected_description_page(item, folder_name, names));
+    EXPECT_EQ(file_bytes(folder / "宝贝描述" / "详情.html"),
+              expected_description_page(item, folder_name, names));
     // Two style sheets: the second one's picture is 3, not a second 1.
     EXPECT_EQ(file_bytes(folder / "其他图片" / "1.gif"), picture(item.style_sheet_pictures[0]));
     EXPECT_EQ(file_bytes(folder / "其他图片" / "2.png"), picture(item.style_sheet_pictures[1]));
     EXPECT_EQ(file_bytes(folder / "其他图片" / "3.jpg"), picture(item.style_sheet_pictures[2]));
-    EXPECT_EQ(controls.style_sheet_box,
-              "http://assets.tmall.com/shop/2002/tmall.css\r\n\r\nhttp://assets.tmall.com/shop/2002/tmall-extra.css\r\n\r\n");
+    EXPECT_EQ(
+        controls.style_sheet_box,
+        "http://assets.tmall.com/shop/2002/tmall.css\r\n\r\nhttp://assets.tmall.com/shop/2002/tmall-extra.css\r\n\r\n");
     const std::vector<int> progress = controls.progress_steps();
     EXPECT_EQ(std::vector<int>(progress.end() - 5, progress.end()),
               (std::vector<int>{90, 91, 93, 100, 0}));
@@ -209,20 +226,24 @@ TEST_F(HarvestItem, AliItemWithoutIdGetsTheDateTimeFolder) {
     harvest(item.address);
 
     const fs::path folder = save / kBatch / "20261291357_青禾淘图";
-    EXPECT_EQ(file_bytes(folder / "淘图记录.txt"), gbk("青禾演示 加厚帆布包 厂家批发") + "\r\n" + item.address);
+    EXPECT_EQ(file_bytes(folder / "淘图记录.txt"),
+              gbk("青禾演示 加厚帆布包 厂家批发") + "\r\n" + item.address);
     EXPECT_EQ(file_bytes(folder / "主图及属性图" / "1.jpg"), picture(item.main_pictures[0]));
     EXPECT_EQ(file_bytes(folder / "主图及属性图" / "2.jpg"), picture(item.main_pictures[1]));
     std::vector<std::string> names;
     for (size_t i = 0; i < item.description_pictures.size(); ++i) {
-        names.push_back(std::string(1, static_cast<char>('A' + i / 10)) + std::to_string(i % 10 + 1) + ".jpg");
-        EXPECT_EQ(file_bytes(folder / "宝贝描述" / names.back()), picture(item.description_pictures[i]));
+        names.push_back(std::string(1, static_cast<char>('A' + i / 10)) +
+                        std::to_string(i % 10 + 1) + ".jpg");
+        EXPECT_EQ(file_bytes(folder / "宝贝描述" / names.back()),
+                  picture(item.description_pictures[i]));
     }
     EXPECT_EQ(names[9], "A10.jpg");
     EXPECT_EQ(names[10], "B1.jpg");
     EXPECT_EQ(file_bytes(folder / "宝贝描述" / "详情.html"),
               expected_description_page(item, "20261291357_青禾淘图", names));
     EXPECT_EQ(file_bytes(folder / "其他图片" / "1.jpg"), picture(item.style_sheet_pictures[0]));
-    EXPECT_EQ(controls.progress_steps(), (std::vector<int>{1, 10, 20, 25, 50, 60, 70, 90, 91, 100, 0}));
+    EXPECT_EQ(controls.progress_steps(),
+              (std::vector<int>{1, 10, 20, 25, 50, 60, 70, 90, 91, 100, 0}));
 }
 
 TEST_F(HarvestItem, SecondDescriptionSourceContinuesFromThePageTheFirstWrote) {
@@ -235,10 +256,13 @@ TEST_F(HarvestItem, SecondDescriptionSourceContinuesFromThePageTheFirstWrote) {
     market.add(host, "/d/a.jpg", demo::tiny_picture("jpg", "a"));
     market.add(host, "/d/c.gif", demo::tiny_picture("gif", "c"));
     market.add(host, "/d/d.png", demo::tiny_picture("png", "d"));
-    market.add(host, "/d/first.js", "var desc='<p><img src=\"" + a + "\"></p>\\<a href=\"http://img.alicdn.com/d/x.htm\">';");
+    market.add(
+        host, "/d/first.js",
+        "var desc='<p><img src=\"" + a + "\"></p>\\<a href=\"http://img.alicdn.com/d/x.htm\">';");
     market.add(host, "/d/second.js", "<img src=\"" + both + "\"><img src=\"" + d + "\">");
-    market.add("item.taobao.com", "/both.htm",
-               "g_config.dynamicScript(\"http://img.alicdn.com/d/first.js\") {\"descUrl\":\"http://img.alicdn.com/d/second.js\"}");
+    market.add(
+        "item.taobao.com", "/both.htm",
+        "g_config.dynamicScript(\"http://img.alicdn.com/d/first.js\") {\"descUrl\":\"http://img.alicdn.com/d/second.js\"}");
     harvest("http://item.taobao.com/both.htm?id=5");
 
     const fs::path folder = save / kBatch / "5_青禾淘图" / "宝贝描述";
@@ -263,7 +287,8 @@ TEST_F(HarvestItem, FlatLayoutUsesServerNamesAndSkipsExistingOnes) {
     harvest(item.address, 2, 2);
 
     std::set<std::string> expected;
-    for (const auto* list : {&item.main_pictures, &item.description_pictures, &item.style_sheet_pictures}) {
+    for (const auto* list :
+         {&item.main_pictures, &item.description_pictures, &item.style_sheet_pictures}) {
         for (const std::string& address : *list) {
             expected.insert(last_segment(address));
             EXPECT_EQ(file_bytes(save / kBatch / last_segment(address)), picture(address));
@@ -298,10 +323,12 @@ TEST_F(HarvestItem, HostileNamesStayInsideTheBatchFolder) {
                "<title>../../etc:*?</title>"
                "<img src=\"http://img.alicdn.com/../../evil.jpg\">"
                "<img src=\"http://img.alicdn.com/..\\..\\evil.jpg\">"
-               "<img src=\"http://img.alicdn.com/x/" + long_name + "\">"
-               "<img src=\"http:/etc/passwd.jpg\">"
-               "<img src=\"http://img.alicdn.com/..\">"
-               "g_config.dynamicScript(\"http://img.alicdn.com/..\\..\\desc.jpg\")");
+               "<img src=\"http://img.alicdn.com/x/" +
+                   long_name +
+                   "\">"
+                   "<img src=\"http:/etc/passwd.jpg\">"
+                   "<img src=\"http://img.alicdn.com/..\">"
+                   "g_config.dynamicScript(\"http://img.alicdn.com/..\\..\\desc.jpg\")");
     for (bool smart : {true, false}) {
         controls.options[OptionBox::SmartCategorySave] = smart;
         controls.options[OptionBox::ShowItemTitle] = true;
@@ -313,8 +340,10 @@ TEST_F(HarvestItem, HostileNamesStayInsideTheBatchFolder) {
     for (const std::string& file : files) {
         for (const auto& element : fs::path(file)) EXPECT_NE(element, "..") << file;
     }
-    for (const auto& entry : fs::directory_iterator(root)) EXPECT_EQ(entry.path().filename(), "save");
-    for (const auto& entry : fs::directory_iterator(save)) EXPECT_EQ(entry.path().filename(), kBatch);
+    for (const auto& entry : fs::directory_iterator(root))
+        EXPECT_EQ(entry.path().filename(), "save");
+    for (const auto& entry : fs::directory_iterator(save))
+        EXPECT_EQ(entry.path().filename(), kBatch);
 }
 
 TEST_F(HarvestItem, PagesWithoutMarkersEndNormally) {
@@ -326,7 +355,8 @@ TEST_F(HarvestItem, PagesWithoutMarkersEndNormally) {
     market.add("item.taobao.com", "/huge.htm", std::string(50 * 1024 * 1024, 'x'));
     market.add("item.taobao.com", "/truncated.htm", truncated);
     market.add("item.taobao.com", "/binary.htm", binary);
-    const std::string addresses[] = {"http://item.taobao.com/huge.htm?id=1", "http://item.taobao.com/truncated.htm?id=2",
+    const std::string addresses[] = {"http://item.taobao.com/huge.htm?id=1",
+                                     "http://item.taobao.com/truncated.htm?id=2",
                                      "http://item.taobao.com/binary.htm?id=3"};
     int index = 1;
     for (const std::string& address : addresses) {

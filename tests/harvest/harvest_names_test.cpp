@@ -30,7 +30,8 @@ TEST(CleanMainPictureAddress, TurnsThumbnailsIntoFullSizeAddresses) {
         {"http://x/e.jpg_40x40q90.jpg\"\"", "http://x/e.jpg"},
         {"http://x/page.htm\"", "http://x/page.htm"},
     };
-    for (const auto& [link, address] : cases) EXPECT_EQ(clean_main_picture_address(link), address) << link;
+    for (const auto& [link, address] : cases)
+        EXPECT_EQ(clean_main_picture_address(link), address) << link;
 }
 
 struct NameCase {
@@ -54,7 +55,8 @@ TEST(DescriptionPictureName, LettersByTensDigitsByRule) {
         {DescriptionNaming::FromOne, 1, 1, ".jpg", "A1.jpg"},
         {DescriptionNaming::FromOne, 10, 10, ".jpg", "A10.jpg"},
         {DescriptionNaming::FromOne, 11, 11, ".jpg", "B1.jpg"},
-        {DescriptionNaming::FromOne, 12, 11, ".jpg", "B1.jpg"},  // the digit follows the written number
+        {DescriptionNaming::FromOne, 12, 11, ".jpg",
+         "B1.jpg"},  // the digit follows the written number
         {DescriptionNaming::FromOne, 20, 20, ".gif", "B10.gif"},
         {DescriptionNaming::FromOne, 265, 265, ".jpg", "AA5.jpg"},
     };
@@ -101,10 +103,11 @@ TEST(FolderPaths, JoinWithOneBackslash) {
 }
 
 TEST(UsableName, NeverLeavesTheFolderAndFitsTheFileSystem) {
-    const std::string cases[] = {"..", "../../etc/passwd", "..\\..\\x.jpg", "/abs/x.jpg", "C:\\x.jpg",
-                                 std::string(2000, 'n') + ".jpg",
-                                 // Long double-byte text (B0B0 … B0A1): cut only between characters.
-                                 std::string(999, '\xB0') + "\xA1.png"};
+    const std::string cases[] = {
+        "..", "../../etc/passwd", "..\\..\\x.jpg", "/abs/x.jpg", "C:\\x.jpg",
+        std::string(2000, 'n') + ".jpg",
+        // Long double-byte text (B0B0 … B0A1): cut only between characters.
+        std::string(999, '\xB0') + "\xA1.png"};
     for (const std::string& name : cases) {
         Text usable = usable_name(name);
         EXPECT_FALSE(usable.empty());

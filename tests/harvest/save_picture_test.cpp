@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "demo/loopback_server.h"
 #include "support/recording_window.h"
 #include "support/short_retries.h"
-#include "demo/loopback_server.h"
 
 namespace qinghe {
 namespace {
@@ -24,26 +24,27 @@ std::string jpeg(const std::string& tag) { return "\xFF\xD8\xFF\xE0" + tag; }
 class SavePicture : public ::testing::Test {
 protected:
     void SetUp() override {
-        server.server().Get(R"(/(\w+)\.jpg)", [this](const httplib::Request& request,
-                                                     httplib::Response& response) {
-            ++fetches;
-            const std::string name = request.matches[1];
-            if (name == "empty") return;
-            if (name == "flaky" && fetches_of_flaky++ == 0) {
-                response.status = 503;
-                response.set_content("busy", "text/plain");
-                return;
-            }
-            if (name == "missing") response.status = 404;
-            if (name == "page") {
-                response.set_content("<html><body>login</body></html>", "text/html");
-                return;
-            }
-            response.set_content(jpeg("bytes of " + name), "image/jpeg");
-        });
+        server.server().Get(
+            R"(/(\w+)\.jpg)", [this](const httplib::Request& request, httplib::Response& response) {
+                ++fetches;
+                const std::string name = request.matches[1];
+                if (name == "empty") return;
+                if (name == "flaky" && fetches_of_flaky++ == 0) {
+                    response.status = 503;
+                    response.set_content("busy", "text/plain");
+                    return;
+                }
+                if (name == "missing") response.status = 404;
+                if (name == "page") {
+                    response.set_content("<html><body>login</body></html>", "text/html");
+                    return;
+                }
+                response.set_content(jpeg("bytes of " + name), "image/jpeg");
+            });
         ASSERT_TRUE(server.start());
         root = fs::temp_directory_path() /
-               ("qinghe-save-picture-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+               ("qinghe-save-picture-" +
+                std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
         fs::remove_all(root);
         fs::create_directories(root);
         window->job().current_index = 1;
@@ -108,7 +109,8 @@ TEST_F(SavePicture, EachTransferRuleDecidesWhetherThePictureIsWrittenListedAndCo
          PictureFailure::NotAPicture, "(none)", false, -1},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + " listing " + std::to_string(static_cast<int>(c.listing)));
+        SCOPED_TRACE(std::string(c.name) + " listing " +
+                     std::to_string(static_cast<int>(c.listing)));
         fs::remove(root / c.name);
         fake.events.clear();
         count = 4;
@@ -123,7 +125,8 @@ TEST_F(SavePicture, EachTransferRuleDecidesWhetherThePictureIsWrittenListedAndCo
         EXPECT_EQ(file(c.name), c.file);
         std::vector<std::string> expected;
         if (c.listed) expected.push_back("files:" + picture.address + "\r\n");
-        if (c.count_after >= 0) expected.push_back("counter:" + download_counter_text(c.count_after));
+        if (c.count_after >= 0)
+            expected.push_back("counter:" + download_counter_text(c.count_after));
         EXPECT_EQ(writes(), expected);
         EXPECT_EQ(count, c.count_after >= 0 ? c.count_after : 4);
     }

@@ -95,7 +95,8 @@ protected:
                    real_file("tmall_shop.css"), "text/css");
         for (const std::string& address : kSheetPictures) {
             const size_t path = address.find('/', address.find("//") + 2);
-            const std::string host = address.substr(address.find("//") + 2, path - address.find("//") - 2);
+            const std::string host =
+                address.substr(address.find("//") + 2, path - address.find("//") - 2);
             market.add(host, address.substr(path), picture(address), "image/jpeg");
         }
         ASSERT_TRUE(market.start());
@@ -139,8 +140,9 @@ TEST_F(OtherPictureStage, SavesEveryPictureOfAStyleSheetLinkedWithoutScheme) {
 
     EXPECT_EQ(controls.style_sheet_box, kSheet + "\r\n\r\n");
     // The long-standing "http://" picture first, then the newer forms in order.
-    const std::vector<std::string> order = {kSheetPictures[4], kSheetPictures[0], kSheetPictures[1],
-                                            kSheetPictures[2], kSheetPictures[3], kSheetPictures[5]};
+    const std::vector<std::string> order = {kSheetPictures[4], kSheetPictures[0],
+                                            kSheetPictures[1], kSheetPictures[2],
+                                            kSheetPictures[3], kSheetPictures[5]};
     const std::vector<std::string> names = {"1.jpg", "2.jpg", "3.png", "4.gif", "5.png", "6.jpg"};
     const fs::path folder = root / "B" / "600002002001" / "其他图片";
     std::string listed;

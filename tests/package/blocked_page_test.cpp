@@ -5,8 +5,8 @@
 #include <string>
 
 #include "base/page_charset.h"
-#include "support/gbk_literal.h"
 #include "support/file_bytes.h"
+#include "support/gbk_literal.h"
 
 namespace qinghe {
 namespace {
@@ -14,8 +14,8 @@ namespace {
 using test_support::gbk;
 
 std::string real_page(const std::string& name) {
-    return page_to_gbk(test_support::file_bytes(
-        std::filesystem::path(QINGHE_FIXTURES_DIR) / "real" / name));
+    return page_to_gbk(
+        test_support::file_bytes(std::filesystem::path(QINGHE_FIXTURES_DIR) / "real" / name));
 }
 
 struct SignCase {

@@ -1,8 +1,8 @@
 // What an item page tells about its item, as tables of cases.
 #include <gtest/gtest.h>
 
-#include "support/gbk_literal.h"
 #include "package/item_page.h"
+#include "support/gbk_literal.h"
 
 namespace qinghe {
 namespace {
@@ -59,18 +59,26 @@ TEST(DetectMarketplace, TheHostDecidesForPagesWithoutTheLongStandingMarkers) {
     };
     const Case cases[] = {
         // A Taobao page of 2020 names "descUrl" in g_config, not in the Tmall form.
-        {"descUrl          : location.protocol", "https://item.taobao.com/item.htm?id=1", MarketplaceKind::Taobao},
-        {"descUrl          : location.protocol", "//ITEM.taobao.com:443/item.htm?id=1", MarketplaceKind::Taobao},
-        {"descUrl          : location.protocol", "https://detail.1688.com/offer/1.html", MarketplaceKind::Ali1688},
+        {"descUrl          : location.protocol", "https://item.taobao.com/item.htm?id=1",
+         MarketplaceKind::Taobao},
+        {"descUrl          : location.protocol", "//ITEM.taobao.com:443/item.htm?id=1",
+         MarketplaceKind::Taobao},
+        {"descUrl          : location.protocol", "https://detail.1688.com/offer/1.html",
+         MarketplaceKind::Ali1688},
         {"", "https://detail.tmall.com/item.htm?id=1", MarketplaceKind::Tmall},
         // Other hosts, and pages in the long-standing forms, keep the page's answer.
-        {"descUrl          : location.protocol", "https://item.taobao.test/x?id=1", MarketplaceKind::Tmall},
-        {"descUrl          : location.protocol", "/home/u/saved item.taobao.com.html", MarketplaceKind::Tmall},
-        {"g_config.dynamicScript(\" \"descUrl\":\"", "http://item.taobao.com/item.htm?id=1", MarketplaceKind::Tmall},
+        {"descUrl          : location.protocol", "https://item.taobao.test/x?id=1",
+         MarketplaceKind::Tmall},
+        {"descUrl          : location.protocol", "/home/u/saved item.taobao.com.html",
+         MarketplaceKind::Tmall},
+        {"g_config.dynamicScript(\" \"descUrl\":\"", "http://item.taobao.com/item.htm?id=1",
+         MarketplaceKind::Tmall},
         {"\"descUrl\":\"//dsc", "http://item.taobao.com/item.htm?id=1", MarketplaceKind::Tmall},
-        {"g_config.dynamicScript(\"http", "http://detail.tmall.com/item.htm?id=1", MarketplaceKind::Taobao},
+        {"g_config.dynamicScript(\"http", "http://detail.tmall.com/item.htm?id=1",
+         MarketplaceKind::Taobao},
     };
-    for (const Case& c : cases) EXPECT_EQ(detect_marketplace(c.page, c.address), c.kind) << c.page << " " << c.address;
+    for (const Case& c : cases)
+        EXPECT_EQ(detect_marketplace(c.page, c.address), c.kind) << c.page << " " << c.address;
 }
 
 TEST(Is1688Address, LooksForTheDomain) {

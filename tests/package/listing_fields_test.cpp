@@ -14,7 +14,8 @@ using test_support::gbk;
 TEST(CategoryAndShop, TaobaoAndTmallPagesGiveNumbersOtherPagesZeros) {
     const std::string numbers = "cat%5f50010850&x=1 shopId=12345;";
     EXPECT_EQ(category_and_shop_run("descUrl " + numbers), "50010850,|||12345|||,0,");
-    EXPECT_EQ(category_and_shop_run("g_config.dynamicScript( " + numbers), "50010850,|||12345|||,0,");
+    EXPECT_EQ(category_and_shop_run("g_config.dynamicScript( " + numbers),
+              "50010850,|||12345|||,0,");
     EXPECT_EQ(category_and_shop_run("offer " + numbers), "0,0,0,");
     // Markers used without a test give empty numbers, never a stop.
     EXPECT_EQ(category_and_shop_run("descUrl"), ",||||||,0,");
@@ -101,7 +102,8 @@ TEST(BrandAndModel, InputValuesAndOuterId) {
     };
     const std::string model_part = gbk(";型号;");
     const Case cases[] = {
-        {"<li>" + gbk("品牌:") + " Acme</li><li>" + gbk("型号:") + " X1 </li>", "Acme" + model_part + "X1;", "X1"},
+        {"<li>" + gbk("品牌:") + " Acme</li><li>" + gbk("型号:") + " X1 </li>",
+         "Acme" + model_part + "X1;", "X1"},
         {"<li>" + gbk("品牌:") + "&nbsp;Acme </li>", "Acme", ""},
         {"<li>" + gbk("型号:") + "X1</li>", model_part + "X1;", "X1"},
         {"<li>" + gbk("品牌:") + "Acme</li><li>" + gbk("型号:") + "&nbsp; </li>", "Acme", ""},
@@ -132,7 +134,8 @@ TEST(UserName, PercentEscapedUtf8DecodedExceptOn1688Addresses) {
         {page, "http://item.taobao.com/item.htm?id=1", gbk("小王")},
         {page, "http://detail.tmall.com/item.htm?id=1", gbk("小王")},
         {page, "http://detail.1688.com/offer/1.html", "%E5%B0%8F%E7%8E%8B"},
-        {"<a data-nick=\"" + gbk("小王") + "\">", "http://item.taobao.com/item.htm?id=1", gbk("小王")},
+        {"<a data-nick=\"" + gbk("小王") + "\">", "http://item.taobao.com/item.htm?id=1",
+         gbk("小王")},
         {"<a data-nick=\"a,b\">", "http://item.taobao.com/item.htm?id=1", "a,b"},
         {"no nick", "http://item.taobao.com/item.htm?id=1", ""},
     };

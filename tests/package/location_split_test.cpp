@@ -17,10 +17,10 @@ struct SplitCase {
 
 TEST(SplitLocation, ReadsTheFormsOfTheMarketplaces) {
     const SplitCase cases[] = {
-        {"广东省 汕头市", "广东", "汕头"},          // 1688 delivery address
-        {"江苏南京", "江苏", "南京"},               // Tmall region field
-        {"浙江杭州", "浙江", "杭州"},               // Taobao sendCity
-        {"河南郑州", "河南", "郑州"},               // saved Taobao page, J-From
+        {"广东省 汕头市", "广东", "汕头"},  // 1688 delivery address
+        {"江苏南京", "江苏", "南京"},       // Tmall region field
+        {"浙江杭州", "浙江", "杭州"},       // Taobao sendCity
+        {"河南郑州", "河南", "郑州"},       // saved Taobao page, J-From
         {"山东省济宁市", "山东", "济宁"},
         {"黑龙江哈尔滨", "黑龙江", "哈尔滨"},
         {"内蒙古呼和浩特", "内蒙古", "呼和浩特"},
@@ -56,7 +56,7 @@ TEST(SplitLocation, ReadsTheFormsOfTheMarketplaces) {
 }
 
 TEST(SplitLocation, NothingForTextsThatNameNoProvince) {
-    const char* const locations[] = {"", "   ", "海外", "日本东京", "杭州", "Zhejiang Hangzhou",
+    const char* const locations[] = {"",    "   ", "海外", "日本东京", "杭州", "Zhejiang Hangzhou",
                                      "中国"};
     for (const char* location : locations) {
         EXPECT_FALSE(split_location(gbk(location)).has_value()) << location;

@@ -2,16 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include "package/data_package.h"
 #include "support/csv_reader.h"
 #include "support/gbk_literal.h"
 #include "support/package_fixtures.h"
-#include "package/data_package.h"
 
 namespace qinghe {
 namespace {
 
-using test_support::gbk;
 using test_support::fixture;
+using test_support::gbk;
 using test_support::read_csv;
 
 TEST(PackageHeader, MatchesTheImportFormatByteForByte) {
@@ -88,7 +88,8 @@ TEST(DataPackage, GrowsPastItsSpareRoom) {
     DataPackage package;
     std::string expected;
     for (int i = 0; i < 120; ++i) {
-        const std::string value(static_cast<size_t>(i * 53 % 3000), static_cast<char>('a' + i % 26));
+        const std::string value(static_cast<size_t>(i * 53 % 3000),
+                                static_cast<char>('a' + i % 26));
         package.package_row() = value;
         package.add_composite_row();
         expected = value + "\r\n" + expected;

@@ -10,8 +10,8 @@
 #include "base/encoding.h"
 #include "base/page_charset.h"
 #include "base/text.h"
-#include "support/gbk_literal.h"
 #include "support/file_bytes.h"
+#include "support/gbk_literal.h"
 
 namespace qinghe {
 namespace {
@@ -34,13 +34,11 @@ TEST(RealPages, EachPageReadsAsGbkTextWithItsMarkers) {
          "<title>复古真皮男士手提公文包-淘宝网</title>"},
         {"taobao_item_saved_utf8.html", PageCharset::Utf8,
          "<title>2020新款女士真丝连衣裙-淘宝网</title>"},
-        {"taobao_item_saved_utf8.html", PageCharset::Utf8,
-         "<span id=\"J-From\">河南郑州</span>"},
+        {"taobao_item_saved_utf8.html", PageCharset::Utf8, "<span id=\"J-From\">河南郑州</span>"},
         {"taobao_item_saved_utf8.html", PageCharset::Utf8, "<em class=\"tb-rmb\">&#165;</em>"},
         {"tmall_item_served_utf8.html", PageCharset::Utf8,
          "<title>【官方正品】青禾智能扫地机器人X9-tmall.com天猫</title>"},
-        {"tmall_item_served_utf8.html", PageCharset::Utf8,
-         "name=\"region\" value=\"江苏南京\""},
+        {"tmall_item_served_utf8.html", PageCharset::Utf8, "name=\"region\" value=\"江苏南京\""},
         {"tmall_item_saved_utf8.html", PageCharset::Utf8,
          "<title>青禾纯棉四件套床上用品-tmall.com天猫</title>"},
         {"ali1688_offer_served_gbk.html", PageCharset::Gbk,
@@ -52,8 +50,7 @@ TEST(RealPages, EachPageReadsAsGbkTextWithItsMarkers) {
         {"ali1688_desc.js", PageCharset::Gbk, "<p>PU皮面料，防水耐磨</p>"},
         {"taobao_sib.json", PageCharset::Gbk, "\"sendCity\":\"浙江杭州\""},
         {"taobao_shop_search_page1.html", PageCharset::Gbk, "<span class=\"page-info\">1/2</span>"},
-        {"blocked_1688_security_x5.html", PageCharset::Utf8,
-         "亲，小二正忙，滑动一下马上回来"},
+        {"blocked_1688_security_x5.html", PageCharset::Utf8, "亲，小二正忙，滑动一下马上回来"},
     };
     for (const auto& c : cases) {
         const std::string bytes = real_fixture(c.fixture);
@@ -132,11 +129,13 @@ TEST(RealPages, DescriptionsAndStyleSheetsNamePicturesInAllThreeForms) {
           "https://img.alicdn.com/imgextra/i2/2206655443/O1CN01tmDesc2_!!2206655443.jpg",
           "https://img.alicdn.com/imgextra/i3/2206655443/O1CN01tmDesc3_!!2206655443.gif",
           "http://img.alicdn.com/imgextra/i4/2206655443/O1CN01tmDesc4_!!2206655443.png"}},
-        {"ali1688_desc.js", "https://img.alicdn.com/tfscom/TB1d1688desc01",
+        {"ali1688_desc.js",
+         "https://img.alicdn.com/tfscom/TB1d1688desc01",
          {"https://cbu01.alicdn.com/img/ibank/2019/150/552/11844255250_2126953827.jpg",
           "https://cbu01.alicdn.com/img/ibank/2019/151/552/11844255251_2126953827.jpg",
           "http://cbu01.alicdn.com/img/ibank/2019/152/552/11844255252_2126953827.jpg"}},
-        {"tmall_shop.css", "https://g.alicdn.com/tm/detail-b/1.9.17/page/shop-2206655443.css",
+        {"tmall_shop.css",
+         "https://g.alicdn.com/tm/detail-b/1.9.17/page/shop-2206655443.css",
          {"https://img.alicdn.com/imgextra/i1/2206655443/TB2shopBanner.jpg",
           "https://img.alicdn.com/imgextra/i2/2206655443/TB2shopLogo.png",
           "https://gdp.alicdn.com/imgextra/i3/2206655443/TB2shopNav.gif",

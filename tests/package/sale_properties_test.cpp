@@ -10,16 +10,19 @@ namespace {
 using test_support::gbk;
 
 // Digests below were taken with md5sum over the file names.
-constexpr const char* kRedMd5 = "807bed29da4fdd79e200eff36734d3d7";   // TB2red.jpg
-constexpr const char* kMainMd5 = "045f54d378a6817966d95d21469023b9";  // TB1main.jpg
-constexpr const char* kMain2Md5 = "db60d8bebe0e2b11e319bb13d0f7bb10"; // TB1main2.jpg
-constexpr const char* kAbcMd5 = "900150983cd24fb0d6963f7d28e17f72";   // abc
+constexpr const char* kRedMd5 = "807bed29da4fdd79e200eff36734d3d7";    // TB2red.jpg
+constexpr const char* kMainMd5 = "045f54d378a6817966d95d21469023b9";   // TB1main.jpg
+constexpr const char* kMain2Md5 = "db60d8bebe0e2b11e319bb13d0f7bb10";  // TB1main2.jpg
+constexpr const char* kAbcMd5 = "900150983cd24fb0d6963f7d28e17f72";    // abc
 
 // Three sale values A, B, C; B has a picture (its ")" already a quote).
 const std::string kSalePage =
-    "<ul><li data-value=\"1627207:1\" title=\"" + gbk("红色") + "\"><a><span>x</span></a></li>"
+    "<ul><li data-value=\"1627207:1\" title=\"" + gbk("红色") +
+    "\"><a><span>x</span></a></li>"
     "<li data-value=\"1627207:2\"><a style=\"background:url(http://img.example/a/TB2red.jpg_30x30.jpg\" >"
-    "<span>" + gbk("蓝色") + "</span></a></li>"
+    "<span>" +
+    gbk("蓝色") +
+    "</span></a></li>"
     "<li data-value=\"1627207:3\"><a>plain</a></li></ul>";
 
 TEST(SaleValues, ValuesNamesAndPicturesInPageOrder) {
@@ -75,7 +78,8 @@ TEST(SaleValues, TitleValueIdsAreDropped) {
 
 TEST(PictureNames, DigestOfLastSegmentLowerForMainUpperForAttribute) {
     EXPECT_EQ(main_picture_name("http://img.example/a/TB2red.jpg"), kRedMd5);
-    EXPECT_EQ(attribute_picture_name("http://img.example/a/TB2red.jpg"), "807BED29DA4FDD79E200EFF36734D3D7");
+    EXPECT_EQ(attribute_picture_name("http://img.example/a/TB2red.jpg"),
+              "807BED29DA4FDD79E200EFF36734D3D7");
     EXPECT_EQ(main_picture_name("abc"), kAbcMd5);
     EXPECT_EQ(main_picture_entry(kAbcMd5, 0), std::string(kAbcMd5) + ":1:0:|;");
     EXPECT_EQ(main_picture_entry(kAbcMd5, 12), std::string(kAbcMd5) + ":1:12:|;");
@@ -93,14 +97,16 @@ TEST(MainPictures, ThreeBranchesChosenByFirstMarker) {
     EXPECT_EQ(pictures[1].fetch_address, "http://img.example/x/TB1main2.jpg");
     EXPECT_EQ(pictures[1].name, kMain2Md5);
 
-    const std::string tmall = "<ul id=\"J_UlThumb\" class=\"tb-selected\"><img src=\"http://img.example/TB1main.jpg_50x50.jpg\"></ul>";
+    const std::string tmall =
+        "<ul id=\"J_UlThumb\" class=\"tb-selected\"><img src=\"http://img.example/TB1main.jpg_50x50.jpg\"></ul>";
     pictures = find_main_pictures(tmall);
     ASSERT_EQ(pictures.size(), 1u);
     EXPECT_EQ(pictures[0].fetch_address, "http://img.example/TB1main.jpg");
     EXPECT_EQ(pictures[0].name, kMainMd5);
 
-    const std::string ali = "<ul class=\"nav nav-tabs fd-clr\"><li><img src=\"https://cbu.example/img/abc.64x64.jpg\">"
-                            "</li></ul>";
+    const std::string ali =
+        "<ul class=\"nav nav-tabs fd-clr\"><li><img src=\"https://cbu.example/img/abc.64x64.jpg\">"
+        "</li></ul>";
     pictures = find_main_pictures(ali);
     ASSERT_EQ(pictures.size(), 1u);
     EXPECT_EQ(pictures[0].fetch_address, "https://cbu.example/img/abc.jpg");
@@ -112,7 +118,8 @@ TEST(MainPictures, MissingStripOrCutMarker) {
     EXPECT_TRUE(find_main_pictures("x_60x60q90.jpg and _50x50.jpg but no strip").empty());
     EXPECT_TRUE(find_main_pictures("no thumbnails at all").empty());
     // A piece without the cut marker is taken whole; every piece counts.
-    const auto pictures = find_main_pictures("tb-selected http://a/abc http://b/c_60x60q90.jpg</ul>");
+    const auto pictures =
+        find_main_pictures("tb-selected http://a/abc http://b/c_60x60q90.jpg</ul>");
     ASSERT_EQ(pictures.size(), 2u);
     EXPECT_EQ(pictures[0].fetch_address, "http://a/abc ");
     EXPECT_EQ(pictures[1].fetch_address, "http://b/c");
@@ -130,7 +137,8 @@ TEST(SaleCombinations, NewestFirstFromSkuMap) {
          "9.90:\"7\"::1:10;2:20;"},
         {"skuMap\":{\";1:10;Hub;\":{\"price\":\"1\",\"stock\":2}} http://x \";9:9;\":{\"price\":\"5\",\"stock\":5}",
          "1:2::1:10;"},
-        {"\"skuMap\":{\";1:10;\":{\"oops\":1},\";1:11;\":{\"price\":\"2\",\"stock\":3}}", "2:3::1:11;"},
+        {"\"skuMap\":{\";1:10;\":{\"oops\":1},\";1:11;\":{\"price\":\"2\",\"stock\":3}}",
+         "2:3::1:11;"},
         {"no map", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(sale_combinations_text(c.page), c.expected) << c.page;

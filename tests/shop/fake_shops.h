@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "base/web.h"
-#include "shop/shop_pages.h"
 #include "demo/loopback_server.h"
+#include "shop/shop_pages.h"
 // A relative path: the shop benchmark builds this header too.
 #include "../support/gbk_literal.h"
 
@@ -56,26 +56,29 @@ inline std::string render_shop_page(const FakeShop& shop, size_t page, bool firs
                                                    : "1/" + std::to_string(shop.pages.size());
         }
         switch (shop.kind) {
-        case ShopKind::Tmall: html += "<b class=\"ui-page-s-len\">" + count + "</b>\n"; break;
-        case ShopKind::Taobao: html += "<span class=\"page-info\">" + count + "</span>\n"; break;
-        case ShopKind::Ali1688: html += "<em class=\"page-count\">" + count + "</em>\n"; break;
+            case ShopKind::Tmall: html += "<b class=\"ui-page-s-len\">" + count + "</b>\n"; break;
+            case ShopKind::Taobao:
+                html += "<span class=\"page-info\">" + count + "</span>\n";
+                break;
+            case ShopKind::Ali1688: html += "<em class=\"page-count\">" + count + "</em>\n"; break;
         }
     }
     if (page >= 1 && page <= shop.pages.size()) {
         for (const std::string& id : shop.pages[page - 1]) {
             switch (shop.kind) {
-            case ShopKind::Tmall:
-                html += "<dd><a href=\"http://detail.tmall.com/item.htm?id=" + id +
-                        "&rn=9f1c&abbucket=3\" target=\"_blank\">" + kItem + "</a></dd>\n";
-                break;
-            case ShopKind::Taobao:
-                html += "<dd><a href=\"http://item.taobao.com/item.htm?id=" + id +
-                        (shop.on_comment ? "&on_comment=1" : "") + "\">" + kItem + "</a></dd>\n";
-                break;
-            case ShopKind::Ali1688:
-                html += "<li><a href=\"http://detail.1688.com/offer/" + id +
-                        ".html\" title=\"" + kItem + "\">x</a></li>\n";
-                break;
+                case ShopKind::Tmall:
+                    html += "<dd><a href=\"http://detail.tmall.com/item.htm?id=" + id +
+                            "&rn=9f1c&abbucket=3\" target=\"_blank\">" + kItem + "</a></dd>\n";
+                    break;
+                case ShopKind::Taobao:
+                    html += "<dd><a href=\"http://item.taobao.com/item.htm?id=" + id +
+                            (shop.on_comment ? "&on_comment=1" : "") + "\">" + kItem +
+                            "</a></dd>\n";
+                    break;
+                case ShopKind::Ali1688:
+                    html += "<li><a href=\"http://detail.1688.com/offer/" + id +
+                            ".html\" title=\"" + kItem + "\">x</a></li>\n";
+                    break;
             }
         }
     }
@@ -85,9 +88,10 @@ inline std::string render_shop_page(const FakeShop& shop, size_t page, bool firs
 class FakeShopServer {
 public:
     FakeShopServer() {
-        m_server.server().Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-            serve(request, response);
-        });
+        m_server.server().Get(".*",
+                              [this](const httplib::Request& request, httplib::Response& response) {
+                                  serve(request, response);
+                              });
     }
     ~FakeShopServer() { stop(); }
     FakeShopServer(const FakeShopServer&) = delete;
@@ -98,9 +102,7 @@ public:
         m_shops[shop.host] = std::move(shop);
     }
 
-    bool start() {
-        return m_server.start();
-    }
+    bool start() { return m_server.start(); }
 
     void stop() {
         {

@@ -54,7 +54,8 @@ Text count_label(int n) {
 class ShopSessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        server.add(shop(ShopKind::Tmall, "alpha.tmall.com", {{"101", "102"}, {"103"}, {"104", "105"}}));
+        server.add(
+            shop(ShopKind::Tmall, "alpha.tmall.com", {{"101", "102"}, {"103"}, {"104", "105"}}));
         FakeShop taobao = shop(ShopKind::Taobao, "shop7.taobao.com", {{"201", "202"}, {"203"}});
         taobao.on_comment = true;
         server.add(taobao);
@@ -69,11 +70,10 @@ protected:
         empty.count_text = "1/0";
         server.add(empty);
         ASSERT_TRUE(server.start());
-        set_connect_to(server.routes({"alpha.tmall.com", "shop7.taobao.com", "beta.1688.com",
-                                      "nocount.1688.com", "broken.tmall.com", "empty.tmall.com",
-                                      "dup.tmall.com", "ids.1688.com", "big.tmall.com",
-                                      "qinghe-pj.taobao.com", "blocked.taobao.com",
-                                      "blocked.1688.com"}));
+        set_connect_to(server.routes(
+            {"alpha.tmall.com", "shop7.taobao.com", "beta.1688.com", "nocount.1688.com",
+             "broken.tmall.com", "empty.tmall.com", "dup.tmall.com", "ids.1688.com",
+             "big.tmall.com", "qinghe-pj.taobao.com", "blocked.taobao.com", "blocked.1688.com"}));
     }
     void TearDown() override { set_connect_to({}); }
 
@@ -242,7 +242,8 @@ TEST_F(ShopSessionTest, InputMessages) {
 
 TEST_F(ShopSessionTest, EveryDistinctItemListedOnce) {
     // 41234 before 123, ids inside the 1688 host name, and items met twice.
-    server.add(shop(ShopKind::Tmall, "dup.tmall.com", {{"41234", "123", "41234"}, {"123", "12", "4"}}));
+    server.add(
+        shop(ShopKind::Tmall, "dup.tmall.com", {{"41234", "123", "41234"}, {"123", "12", "4"}}));
     server.add(shop(ShopKind::Ali1688, "ids.1688.com", {{"1688", "68", "8"}, {"1688", "16"}}));
     collect("dup.tmall.com");
     collect("ids.1688.com");

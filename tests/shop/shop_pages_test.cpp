@@ -39,15 +39,18 @@ TEST(CheckShopAddress, ValidatesAndKeepsOnlyTheHost) {
         // "tmall.com" inside the host is enough, before the Taobao domain.
         {"http://tmall.com.taobao.com", AddressVerdict::Accepted, "http://tmall.com.taobao.com",
          ShopKind::Tmall},
-        {"example.org/shop", AddressVerdict::NotAShop, "http://example.org/shop", ShopKind::Ali1688},
+        {"example.org/shop", AddressVerdict::NotAShop, "http://example.org/shop",
+         ShopKind::Ali1688},
         {"http://example.org", AddressVerdict::NotAShop, "http://example.org", ShopKind::Ali1688},
         {"TMALL.COM", AddressVerdict::NotAShop, "http://TMALL.COM", ShopKind::Ali1688},
         // "http://" anywhere counts as present; the host is the third piece at "/".
-        {"see http://b.tmall.com/x", AddressVerdict::Accepted, "http://b.tmall.com", ShopKind::Tmall},
+        {"see http://b.tmall.com/x", AddressVerdict::Accepted, "http://b.tmall.com",
+         ShopKind::Tmall},
         // An address from the browser's address bar keeps its https.
         {"https://qinghe-pj.taobao.com/search.htm?search=y", AddressVerdict::Accepted,
          "https://qinghe-pj.taobao.com", ShopKind::Taobao},
-        {"https://example.org/", AddressVerdict::NotAShop, "https://example.org/", ShopKind::Ali1688},
+        {"https://example.org/", AddressVerdict::NotAShop, "https://example.org/",
+         ShopKind::Ali1688},
     };
     for (const AddressCase& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -69,13 +72,14 @@ struct CountCase {
 TEST(ListPageCount, ReadsTheCountBehindTheMarker) {
     const CountCase cases[] = {
         {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/23</b>", 23},
-        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">2/3</b><b class=\"ui-page-s-len\">1/9</b>", 3},
+        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">2/3</b><b class=\"ui-page-s-len\">1/9</b>",
+         3},
         {ShopKind::Tmall, "<span class=\"page-info\">1/23</span>", -1},
         {ShopKind::Tmall, "", -1},
-        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">7</b>", 1},     // no "/": one page
-        {ShopKind::Tmall, "x<b class=\"ui-page-s-len\">", 1},         // marker at the end
-        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/</b>", 0},      // empty count after "/"
-        {ShopKind::Tmall, "<b class=\"ui-page-s-len\"></b>", 1},       // empty text: no "/"
+        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">7</b>", 1},   // no "/": one page
+        {ShopKind::Tmall, "x<b class=\"ui-page-s-len\">", 1},       // marker at the end
+        {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/</b>", 0},  // empty count after "/"
+        {ShopKind::Tmall, "<b class=\"ui-page-s-len\"></b>", 1},    // empty text: no "/"
         {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/0</b>", 0},
         {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/-4</b>", 0},
         {ShopKind::Tmall, "<b class=\"ui-page-s-len\">1/abc</b>", 0},
@@ -87,7 +91,7 @@ TEST(ListPageCount, ReadsTheCountBehindTheMarker) {
         {ShopKind::Taobao, "<b class=\"ui-page-s-len\">1/5</b>", -1},
         {ShopKind::Ali1688, "<em class=\"page-count\">12</em>", 12},
         {ShopKind::Ali1688, "<em class=\"page-count\">0</em>", 0},
-        {ShopKind::Ali1688, "<em class=\"page-count\">", 1},          // marker at the end
+        {ShopKind::Ali1688, "<em class=\"page-count\">", 1},  // marker at the end
         {ShopKind::Ali1688, "<em class=\"page-count\"></em>", 0},
         {ShopKind::Ali1688, "<em class=\"page\">12</em>", -1},
     };
@@ -120,7 +124,8 @@ TEST(ListPageItemIds, CutsEveryIdAfterTheItemMarker) {
          "<a href=\"http://item.taobao.com/item.htm?id=7&on_comment=1\">"
          "<a href=\"http://item.taobao.com/item.htm?id=8\">",
          {"7", "8"}},
-        {ShopKind::Taobao, "<a href=\"http://item.taobao.com/item.htm?id=9&on_comment=2\">",
+        {ShopKind::Taobao,
+         "<a href=\"http://item.taobao.com/item.htm?id=9&on_comment=2\">",
          {"9&on_comment=2"}},
         {ShopKind::Ali1688,
          "<a href=\"http://detail.1688.com/offer/1688.html\">"
@@ -173,12 +178,12 @@ TEST(ShopFixturePages, TaobaoSearchPagesOf2020) {
     const std::string second = real_page("taobao_shop_search_page2.html");
     ASSERT_FALSE(first.empty());
     EXPECT_EQ(list_page_count(ShopKind::Taobao, first), 2);
-    EXPECT_EQ(list_page_item_ids(ShopKind::Taobao, first),
-              (std::vector<std::string>{"554113831403", "554113831404", "560000000001",
-                                        "561111111112"}));
-    EXPECT_EQ(list_page_item_ids(ShopKind::Taobao, second),
-              (std::vector<std::string>{"570000000001", "570000000001", "570000000002",
-                                        "554113831403"}));
+    EXPECT_EQ(
+        list_page_item_ids(ShopKind::Taobao, first),
+        (std::vector<std::string>{"554113831403", "554113831404", "560000000001", "561111111112"}));
+    EXPECT_EQ(
+        list_page_item_ids(ShopKind::Taobao, second),
+        (std::vector<std::string>{"570000000001", "570000000001", "570000000002", "554113831403"}));
     EXPECT_FALSE(is_blocked_first_page(ShopKind::Taobao, first));
 }
 

@@ -6,7 +6,7 @@ namespace qinghe::test_support {
 
 RecordingWindow::RecordingWindow() : start_caption(gbk_text("立即下载")) {
     options = {
-        {OptionBox::DownloadMainPictures, true}, {OptionBox::DownloadDetailPictures, true},
+        {OptionBox::DownloadMainPictures, true},  {OptionBox::DownloadDetailPictures, true},
         {OptionBox::DownloadOtherPictures, true}, {OptionBox::SmartCategorySave, true},
         {OptionBox::ShowItemTitle, false},        {OptionBox::ExportDataPackage, true},
         {OptionBox::RemoveHyperlinks, true},
@@ -81,7 +81,8 @@ void RecordingWindow::batch_finished() {
 std::vector<std::string> RecordingWindow::events_of(const std::string& prefix) const {
     std::vector<std::string> found;
     for (const std::string& event : events) {
-        if (event.compare(0, prefix.size(), prefix) == 0) found.push_back(event.substr(prefix.size()));
+        if (event.compare(0, prefix.size(), prefix) == 0)
+            found.push_back(event.substr(prefix.size()));
     }
     return found;
 }

@@ -38,7 +38,7 @@ public:
     std::map<OptionBox, bool> options;  // start-up states of the window
     bool independent_package = false;
     Text save_folder;
-    Text start_caption;                 // "立即下载"
+    Text start_caption;  // "立即下载"
     bool start_enabled = true;
     Text status;
     int progress = 0;
@@ -119,7 +119,8 @@ void run_on_worker(MainWindow& window, RecordingWindow& fake, Work work) {
 // of the window.
 template <typename Tick>
 bool run_recording_batch(MainWindow& window, RecordingWindow& fake, Tick tick,
-                    std::chrono::milliseconds timeout = std::chrono::seconds(60), long owners = 1) {
+                         std::chrono::milliseconds timeout = std::chrono::seconds(60),
+                         long owners = 1) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     const int finished_before = fake.batch_finished_count;
     while (fake.batch_finished_count == finished_before) {

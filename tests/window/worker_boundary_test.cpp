@@ -47,11 +47,14 @@ TEST(WorkerBoundary, ReportsWhatTheWorkThrewAndRunsTheWorkersEpilogueInItsOrder)
         std::vector<std::string> after_report;
     };
     const Case cases[] = {
-        {WorkerEpilogue::Picture, "download_picture",
+        {WorkerEpilogue::Picture,
+         "download_picture",
          {"progress:100", idle, "index:2", "timer:1", "progress:0"}},
-        {WorkerEpilogue::Package, "localize_package",
+        {WorkerEpilogue::Package,
+         "localize_package",
          {"progress:100", "index:2", "timer:1", "progress:0"}},
-        {WorkerEpilogue::Item, "harvest_item",
+        {WorkerEpilogue::Item,
+         "harvest_item",
          {"progress:100", "progress:0", "index:2", "timer:1"}},
     };
     for (const Case& c : cases) {
@@ -69,7 +72,8 @@ TEST(WorkerBoundary, NamesAnExceptionOfNoKnownTypeAndReportsNothingWhenTheWorkEn
     EXPECT_EQ(thrown.front(), "error:harvest_item: unknown exception");
 
     const auto clean = run_on_fake(WorkerEpilogue::Item, "harvest_item", [] {});
-    EXPECT_EQ(clean, (std::vector<std::string>{"progress:100", "progress:0", "index:2", "timer:1"}));
+    EXPECT_EQ(clean,
+              (std::vector<std::string>{"progress:100", "progress:0", "index:2", "timer:1"}));
 }
 
 TEST(WorkerBoundary, TheDefaultErrorLogIsStandardError) {

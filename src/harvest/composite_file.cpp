@@ -30,14 +30,15 @@ CompositeFile::CompositeFile(Text path, RowOrder order, Appender append, Rewrite
 bool CompositeFile::add_row(std::string_view row) {
     m_row_count += 1;
     if (m_order == RowOrder::NewestFirst) {
-        prepend("\r\n");
-        prepend(row);
+        m_rows.prepend("\r\n");
+        m_rows.prepend(row);
         // A file behind by a failed write or a move is written at once.
         const bool due = m_rewrites == Rewrites::EveryRow || !m_file_current ||
                          m_row_count >= 2 * m_rows_on_disk;
         return due ? rewrite() : true;
     }
-    m_buffer.append(row).append("\r\n");
+    m_rows.append(row);
+    m_rows.append("\r\n");
     if (m_file_current) {
         const std::string_view line = rows().substr(rows().size() - row.size() - 2);
         m_bytes_written += static_cast<long long>(line.size());
@@ -65,19 +66,6 @@ bool CompositeFile::rewrite() {
     m_file_current = m_write(m_path, {header, "\r\n", rows()});
     m_rows_on_disk = m_file_current ? m_row_count : 0;
     return m_file_current;
-}
-
-void CompositeFile::prepend(std::string_view part) {
-    if (part.size() > m_begin) {
-        const size_t used = m_buffer.size() - m_begin;
-        const size_t room = std::max(used + part.size(), used * 2) + 4096;
-        std::string grown(room + used, '\0');
-        std::memcpy(grown.data() + room, m_buffer.data() + m_begin, used);
-        m_buffer.swap(grown);
-        m_begin = room;
-    }
-    m_begin -= part.size();
-    std::memcpy(m_buffer.data() + m_begin, part.data(), part.size());
 }
 
 }  // namespace qinghe

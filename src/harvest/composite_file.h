@@ -27,6 +27,7 @@
 #include <string_view>
 
 #include "base/text.h"
+#include "base/two_way_text.h"
 
 namespace qinghe {
 
@@ -63,23 +64,20 @@ public:
 
     const Text& path() const { return m_path; }
     // The rows in the file's order, each followed by CR LF.
-    std::string_view rows() const { return std::string_view(m_buffer).substr(m_begin); }
+    std::string_view rows() const { return m_rows.view(); }
     // Bytes handed to the file system so far (whole writes and appends).
     long long bytes_written() const { return m_bytes_written; }
 
 private:
     bool rewrite();
-    void prepend(std::string_view part);
 
     Text m_path;
     RowOrder m_order;
     Rewrites m_rewrites;
     Appender m_append;
     Writer m_write;
-    // The rows occupy [m_begin, end): newest-first rows grow toward the front
-    // of a buffer that keeps spare room there, so adding one costs its length.
-    std::string m_buffer;
-    size_t m_begin = 0;
+    // Newest-first rows grow toward the front, so adding one costs its length.
+    TwoWayText m_rows;
     size_t m_row_count = 0;
     size_t m_rows_on_disk = 0;    // rows the file holds, when it is current up to them
     bool m_file_current = false;  // the file holds exactly the first m_rows_on_disk rows

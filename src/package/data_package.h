@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "base/text.h"
+#include "base/two_way_text.h"
 
 namespace qinghe {
 
@@ -32,11 +33,8 @@ public:
     void reset();
 
 private:
-    void prepend(std::string_view part);
-
     Text m_package_row;
-    std::string m_buffer;  // composite rows occupy [m_begin, end)
-    size_t m_begin = 0;
+    TwoWayText m_composite_rows;  // newest first
 };
 
 DataPackage& data_package();

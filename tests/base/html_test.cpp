@@ -1,5 +1,6 @@
 // Hyperlinks, character references and percent escapes.
 #include "base/html.h"
+#include "base/gbk_text.h"
 
 #include "base/gbk.h"
 
@@ -8,8 +9,8 @@
 namespace qinghe {
 namespace {
 
-const std::string kNi = "\xC4\xE3";   // 你
-const std::string kHao = "\xBA\xC3";  // 好
+const std::string kNi = gbk_text("你");
+const std::string kHao = gbk_text("好");
 
 struct TextCase {
     std::string input, expected;

@@ -1,5 +1,6 @@
 // Message boxes through the installed handler.
 #include "base/message.h"
+#include "base/gbk_text.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ TEST_F(MessageTest, HandlerGetsTextStyleAndTheDefaultCaption) {
     EXPECT_EQ(show_message("\xC4\xE3"), 7);
     EXPECT_EQ(seen_text, "\xC4\xE3");
     EXPECT_EQ(seen_style, 0);
-    EXPECT_EQ(seen_caption, "\xD0\xC5\xCF\xA2\xA3\xBA");  // 信息：
+    EXPECT_EQ(seen_caption, gbk_text("信息："));
     show_message("t", 4, "c");
     EXPECT_EQ(seen_style, 4);
     EXPECT_EQ(seen_caption, "c");

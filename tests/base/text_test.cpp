@@ -11,10 +11,10 @@ namespace qinghe {
 namespace {
 
 // GBK bytes used below.
-const std::string kZhong = "\xD6\xD0";  // 中
-const std::string kWen = "\xCE\xC4";    // 文
-const std::string kYun = "\xDF\x5C";    // 運: its second byte is a backslash
-const std::string kA = "\xB0\xA1";      // 啊
+const std::string kZhong = gbk_text("中");
+const std::string kWen = gbk_text("文");
+const std::string kYun = "\xDF\x5C";  // 運: its second byte is a backslash
+const std::string kA = gbk_text("啊");
 
 struct FindCase {
     std::string haystack, needle;

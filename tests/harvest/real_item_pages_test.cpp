@@ -338,7 +338,9 @@ TEST_P(ItemPages, GalleryAndSkuPicturesAtFullSizeAndTheDescriptionMadeLocal) {
 
     std::set<std::string> expected_description;
     const std::string description_page = file_bytes(folder / "宝贝描述" / "详情.html");
-    const int first = c.first_description_name[1] - '0';
+    // "A0" or "A1"; a case without description pictures names none.
+    const std::string_view first_name = c.first_description_name;
+    const int first = first_name.size() > 1 ? first_name[1] - '0' : 0;
     for (size_t i = 0; i < c.description_pictures.size(); ++i) {
         const std::string name =
             "A" + std::to_string(first + i) + extension_of(c.description_pictures[i]);

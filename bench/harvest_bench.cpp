@@ -31,6 +31,8 @@
 #include <thread>
 #include <vector>
 
+#include "demo/loopback_server.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -68,13 +70,13 @@ public:
     Shop() {
         // As a web server keeps a connection for many requests (nginx: 1000)
         // and answers without Nagle's delay (nginx: tcp_nodelay on).
-        m_server.set_keep_alive_max_count(1000);
-        m_server.set_tcp_nodelay(true);
-        m_server.set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
+        httplib::Server& server = m_loopback.server();
+        server.set_keep_alive_max_count(1000);
+        server.set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
             std::this_thread::sleep_for(std::chrono::milliseconds(m_delay_ms.load()));
             return httplib::Server::HandlerResponse::Unhandled;
         });
-        m_server.Get(
+        server.Get(
             R"(/item\.htm)", [](const httplib::Request& request, httplib::Response& response) {
                 const int item = std::atoi(request.get_param_value("id").c_str());
                 std::string page =
@@ -83,37 +85,29 @@ public:
                     page += "<img src=\"" + picture_address(item, p) + "\">";
                 response.set_content(page + "</body></html>", "text/html");
             });
-        m_server.Get(R"(/(\d+)/p(\d+)\.jpg)",
-                     [](const httplib::Request& request, httplib::Response& response) {
-                         std::string body(kPictureBytes, '\0');
-                         unsigned seed = static_cast<unsigned>(std::stoi(request.matches[1]) * 131 +
-                                                               std::stoi(request.matches[2]));
-                         for (char& c : body)
-                             c = static_cast<char>(seed = seed * 1103515245u + 12345u);
-                         // A JPEG's signature in front, so that a check of the picture's
-                         // first bytes takes it for one.
-                         body.replace(0, 4, "\xFF\xD8\xFF\xE0", 4);
-                         response.set_content(body, "image/jpeg");
-                     });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~Shop() {
-        m_server.stop();
-        m_thread.join();
+        server.Get(R"(/(\d+)/p(\d+)\.jpg)",
+                   [](const httplib::Request& request, httplib::Response& response) {
+                       std::string body(kPictureBytes, '\0');
+                       unsigned seed = static_cast<unsigned>(std::stoi(request.matches[1]) * 131 +
+                                                             std::stoi(request.matches[2]));
+                       for (char& c : body)
+                           c = static_cast<char>(seed = seed * 1103515245u + 12345u);
+                       // A JPEG's signature in front, so that a check of the picture's
+                       // first bytes takes it for one.
+                       body.replace(0, 4, "\xFF\xD8\xFF\xE0", 4);
+                       response.set_content(body, "image/jpeg");
+                   });
+        m_loopback.start();  // answers without Nagle's delay, as web servers do
     }
     void set_delay_ms(int delay_ms) { m_delay_ms = delay_ms; }
     std::vector<std::string> routes() const {
-        const std::string to = ":80:127.0.0.1:" + std::to_string(m_port);
+        const std::string to = ":80:127.0.0.1:" + std::to_string(m_loopback.port());
         return {"item.taobao.com" + to, "img.example.com" + to};
     }
 
 private:
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = -1;
-    std::atomic<int> m_delay_ms{0};
+    std::atomic<int> m_delay_ms{0};  // read by the server's handlers: declared first
+    qinghe::demo::LoopbackServer m_loopback;
 };
 
 Shop& shop() {

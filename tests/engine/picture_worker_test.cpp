@@ -62,6 +62,10 @@ protected:
         run_on_worker(*window, fake, [this] { download_picture(*window); });
     }
 
+    // The server's threads end before the request list goes: a retry may
+    // still have been answered after the last look at the list.
+    void TearDown() override { server.stop(); }
+
     std::vector<std::string> taken() {
         std::lock_guard lock(requests_mutex);
         return requests;

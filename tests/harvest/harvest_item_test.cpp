@@ -1,6 +1,7 @@
 // Whole item harvests against the fake marketplace, checked on disk byte for
 // byte and through the window writes they make.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <set>
@@ -46,10 +47,9 @@ protected:
         demo::add_demo_items(market);
         ASSERT_TRUE(market.start());
         market.route_hosts();
-        root =
-            fs::temp_directory_path() /
-            ("qinghe-harvest-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root = fs::temp_directory_path() /
+               ("qinghe-harvest-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root);
         save = root / "save";
         fs::create_directories(save / kBatch);

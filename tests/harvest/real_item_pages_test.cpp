@@ -3,6 +3,7 @@
 // gallery and SKU pictures at full size and nothing else, the description
 // fetched and made local, blocked pages reported and left without folders.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <regex>
@@ -215,8 +216,8 @@ public:
 protected:
     void SetUp() override {
         root = fs::temp_directory_path() /
-               ("qinghe-real-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+               ("qinghe-real-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root);
         save = root / "save";
         fs::create_directories(save / kBatch);

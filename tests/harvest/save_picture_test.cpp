@@ -1,6 +1,7 @@
 #include "harvest/save_picture.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
@@ -42,9 +43,8 @@ protected:
                 response.set_content(jpeg("bytes of " + name), "image/jpeg");
             });
         ASSERT_TRUE(server.start());
-        root = fs::temp_directory_path() /
-               ("qinghe-save-picture-" +
-                std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+        // One folder per test process: CTest runs the cases side by side.
+        root = fs::temp_directory_path() / ("qinghe-save-picture-" + std::to_string(::getpid()));
         fs::remove_all(root);
         fs::create_directories(root);
         window->job().current_index = 1;
